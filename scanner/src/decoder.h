@@ -1,0 +1,41 @@
+#pragma once
+
+#include <opencv2/core.hpp>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace scanlet {
+
+// What one decoding attempt found: the text (empty when nothing was decoded)
+// and the code's corners in region coordinates, ordered top-left, top-right,
+// bottom-right, bottom-left.
+struct Decoded {
+    std::string text;
+    std::vector<cv::Point> corners;
+};
+
+// A failure inside a decoding library other than OpenCV, which reports its own
+// failures as cv::Exception. Names the library so the line says where it came from.
+class DecoderError : public std::runtime_error {
+public:
+    DecoderError(std::string source, const std::string& message)
+        : std::runtime_error(message), source(std::move(source))
+    {
+    }
+    const std::string source;
+};
+
+// Decodes at most one QR code in an image region.
+class Decoder {
+public:
+    virtual ~Decoder() = default;
+    virtual Decoded decode(const cv::Mat& region) = 0;
+};
+
+// The decoder this build was configured with.
+std::unique_ptr<Decoder> makeDecoder();
+
+}

@@ -1,0 +1,24 @@
+#include "detector_state.h"
+
+namespace scanlet {
+
+DetectorState state;
+
+DetectorState::~DetectorState()
+{
+    if (!worker.joinable()) {
+        return;
+    }
+    stopRequested = true;
+    if (worker.get_id() == std::this_thread::get_id()) {
+        worker.detach();
+        return;
+    }
+    try {
+        worker.join();
+    } catch (const std::system_error&) {
+        worker.detach();
+    }
+}
+
+}

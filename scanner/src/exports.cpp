@@ -1,0 +1,90 @@
+#include "detection_thread.h"
+#include "detector_state.h"
+#include "known_codes.h"
+
+#include <scanlet/scanlet.h>
+
+#include <iostream>
+#include <mutex>
+
+using scanlet::state;
+
+namespace {
+
+// A C host cannot catch a C++ exception: each export reports it and returns.
+template <typename Body>
+void withoutExceptions(const char* exportName, Body body)
+{
+    try {
+        body();
+    } catch (const std::exception& error) {
+        std::cerr << "Error in " << exportName << ": " << error.what() << std::endl;
+    } catch (...) {
+        std::cerr << "Unknown error in " << exportName << std::endl;
+    }
+}
+
+}
+
+extern "C" {
+
+SCANLET_API void startQRCodeDetector(QRCodeDetectedCallback codeCallback, int32_t initialCount,
+                                     const char* const* knownCodes, int32_t knownCodeCount)
+{
+    withoutExceptions("startQRCodeDetector", [&] {
+        std::lock_guard<std::mutex> lock(state.stateMutex);
+        state.stopRequested = false;
+        if (state.running) {
+            std::cerr << "QR code detection is already running." << std::endl;
+            return;
+        }
+        // Replacing a thread that was never joined would end the host's process.
+        if (state.worker.joinable()) {
+            std::cerr << "QR code detection has not been stopped: call stopQRCodeDetector before starting again."
+                      << std::endl;
+            return;
+        }
+        state.codeCount = initialCount;
+        state.codeCallback = codeCallback;
+        try {
+            scanlet::insertKnownCodes(state.seenCodes, knownCodes, knownCodeCount);
+            state.worker = std::thread(scanlet::qrCodeDetectionThread);
+        } catch (...) {
+            // No run will empty them, and the next start must begin with only its own.
+            state.seenCodes.clear();
+            throw;
+        }
+    });
+}
+
+SCANLET_API void stopQRCodeDetector(void)
+{
+    withoutExceptions("stopQRCodeDetector", [] {
+        {
+            std::lock_guard<std::mutex> lock(state.stateMutex);
+            state.stopRequested = true;
+        }
+        if (state.worker.joinable()) {
+            state.worker.join();
+        }
+    });
+}
+
+SCANLET_API int32_t getQRCodeCount(void)
+{
+    int32_t count = 0;
+    withoutExceptions("getQRCodeCount", [&] {
+        std::lock_guard<std::mutex> lock(state.stateMutex);
+        count = state.codeCount;
+    });
+    return count;
+}
+
+SCANLET_API void setQRCodeDetectionStoppedCallback(QRCodeDetectionStoppedCallback callback)
+{
+    withoutExceptions("setQRCodeDetectionStoppedCallback", [&] {
+        std::lock_guard<std::mutex> lock(state.stateMutex);
+        state.stoppedCallback = callback;
+    });
+}
+}
