@@ -1,0 +1,241 @@
+#include "footage.h"
+
+#include "decoder.h"
+#include "detect_in_region.h"
+#include "detector_state.h"
+#include "known_codes.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <stdexcept>
+
+using scanlet::state;
+
+namespace {
+
+class ScriptedDecoder : public scanlet::Decoder {
+public:
+    scanlet::Decoded next;
+    std::function<void()> failure;
+
+    scanlet::Decoded decode(const cv::Mat&) override
+    {
+        if (failure) {
+            failure();
+        }
+        return next;
+    }
+};
+
+std::vector<std::string> reported;
+
+void recordCode(const char* code)
+{
+    reported.emplace_back(code);
+}
+
+class Acceptance : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        state.seenCodes.clear();
+        state.codeCount = 0;
+        state.codeCallback = recordCode;
+        reported.clear();
+        errors.str("");
+        previousCerr = std::cerr.rdbuf(errors.rdbuf());
+    }
+    void TearDown() override
+    {
+        std::cerr.rdbuf(previousCerr);
+        state.codeCallback = nullptr;
+        state.seenCodes.clear();
+    }
+
+    // Runs one acceptance step on a fresh region; returns whether the frame is dropped.
+    bool detect(const std::string& text, std::vector<cv::Point> corners)
+    {
+        decoder.next = {text, std::move(corners)};
+        region = cv::Mat(540, 960, CV_8UC3, cv::Scalar::all(0));
+        return scanlet::detectInRegion(decoder, region);
+    }
+
+    bool outlined() const { return cv::countNonZero(region.reshape(1)) > 0; }
+
+    static std::vector<cv::Point> square(int x = 100, int y = 100, int side = 200)
+    {
+        return {{x, y}, {x + side, y}, {x + side, y + side}, {x, y + side}};
+    }
+
+    ScriptedDecoder decoder;
+    cv::Mat region;
+    std::ostringstream errors;
+    std::streambuf* previousCerr = nullptr;
+};
+
+TEST_F(Acceptance, NewCodeIsCountedReportedAndOutlinedInGreen)
+{
+    EXPECT_FALSE(detect("alpha", square()));
+    EXPECT_EQ(state.codeCount, 1);
+    EXPECT_EQ(reported, std::vector<std::string>{"alpha"});
+    EXPECT_EQ(state.seenCodes.count("alpha"), 1u);
+    // Each segment runs from one returned corner to the next, in the decoder's order.
+    EXPECT_EQ(region.at<cv::Vec3b>(100, 200), cv::Vec3b(0, 255, 0));
+    EXPECT_EQ(region.at<cv::Vec3b>(200, 300), cv::Vec3b(0, 255, 0));
+    EXPECT_EQ(region.at<cv::Vec3b>(300, 200), cv::Vec3b(0, 255, 0));
+    EXPECT_EQ(region.at<cv::Vec3b>(200, 100), cv::Vec3b(0, 255, 0));
+    EXPECT_EQ(region.at<cv::Vec3b>(200, 200), cv::Vec3b(0, 0, 0));
+}
+
+TEST_F(Acceptance, RejectedDetectionsChangeNothing)
+{
+    const std::vector<std::pair<std::string, std::vector<cv::Point>>> rejected = {
+        {"", {}},
+        {"", square()},
+        {"text", {{1, 1}, {5, 1}, {5, 5}}},
+        {"text", {{1, 1}, {5, 1}, {5, 5}, {1, 5}, {3, 3}}},
+        {"text", {{0, 0}, {960, 0}, {959, 539}, {0, 539}}},
+        {"text", {{0, 0}, {959, 0}, {959, 540}, {0, 539}}},
+        {"text", {{-1, 0}, {959, 0}, {959, 539}, {0, 539}}},
+        {"text", {{0, 0}, {959, -1}, {959, 539}, {0, 539}}},
+    };
+    for (const auto& [text, corners] : rejected) {
+        SCOPED_TRACE(::testing::PrintToString(corners));
+        EXPECT_FALSE(detect(text, corners));
+        EXPECT_FALSE(outlined());
+    }
+    EXPECT_EQ(state.codeCount, 0);
+    EXPECT_TRUE(reported.empty());
+    EXPECT_TRUE(state.seenCodes.empty());
+}
+
+TEST_F(Acceptance, CornersOnTheNearEdgesAndJustInsideTheFarEdgesAreAccepted)
+{
+    EXPECT_FALSE(detect("edge", {{0, 0}, {959, 0}, {959, 539}, {0, 539}}));
+    EXPECT_EQ(state.codeCount, 1);
+}
+
+TEST_F(Acceptance, SeenAndKnownCodesAreOutlinedButNotCountedAgain)
+{
+    const char* known[] = {"known"};
+    scanlet::insertKnownCodes(state.seenCodes, known, 1);
+    state.codeCount = 5;
+
+    detect("fresh", square());
+    detect("fresh", square());
+    EXPECT_TRUE(outlined());
+    detect("known", square());
+    EXPECT_TRUE(outlined());
+
+    EXPECT_EQ(state.codeCount, 6);
+    EXPECT_EQ(reported, std::vector<std::string>{"fresh"});
+}
+
+TEST_F(Acceptance, TextsAreComparedAsWholeByteStrings)
+{
+    const std::string withNul("ab\0cd", 5);
+    const std::string otherAfterNul("ab\0ce", 5);
+    for (const std::string& text : {std::string("Code"), std::string("code"), std::string("code "), withNul,
+                                    otherAfterNul}) {
+        detect(text, square());
+    }
+    EXPECT_EQ(state.codeCount, 5);
+    EXPECT_EQ(state.seenCodes.count(withNul), 1u);
+    // A C callback sees the text up to its first NUL.
+    EXPECT_EQ(reported.back(), "ab");
+}
+
+TEST_F(Acceptance, WithoutCallbackCodesAreStillCounted)
+{
+    state.codeCallback = nullptr;
+    detect("silent", square());
+    EXPECT_EQ(state.codeCount, 1);
+}
+
+TEST_F(Acceptance, CallbackRunsWithTheStateLocked)
+{
+    static bool lockedDuringCallback;
+    lockedDuringCallback = false;
+    state.codeCallback = [](const char*) {
+        lockedDuringCallback = !state.stateMutex.try_lock();
+        if (!lockedDuringCallback) {
+            state.stateMutex.unlock();
+        }
+    };
+    detect("locked", square());
+    EXPECT_TRUE(lockedDuringCallback);
+}
+
+TEST_F(Acceptance, DecoderFailuresDropTheFrameWithALineNamingTheirSource)
+{
+    decoder.failure = [] { throw cv::Exception(cv::Error::StsError, "broken image", "decode", "file", 1); };
+    EXPECT_TRUE(detect("never", square()));
+    EXPECT_NE(errors.str().find("OpenCV error in QR detection: "), std::string::npos);
+    EXPECT_NE(errors.str().find("broken image"), std::string::npos);
+
+    errors.str("");
+    decoder.failure = [] { throw scanlet::DecoderError("ZXing", "bad format"); };
+    EXPECT_TRUE(detect("never", square()));
+    EXPECT_EQ(errors.str(), "ZXing error in QR detection: bad format\n");
+
+    EXPECT_EQ(state.codeCount, 0);
+    EXPECT_TRUE(reported.empty());
+    EXPECT_FALSE(outlined());
+}
+
+TEST_F(Acceptance, ExceptionFromTheCallbackLeavesWithTheLockReleased)
+{
+    state.codeCallback = [](const char*) { throw std::runtime_error("host failed"); };
+    EXPECT_THROW(detect("boom", square()), std::runtime_error);
+    EXPECT_TRUE(state.stateMutex.try_lock());
+    state.stateMutex.unlock();
+}
+
+TEST(ScanRegion, IsTheCentralQuarterWithTruncatingDivision)
+{
+    EXPECT_EQ(scanlet::scanRegion({1920, 1080}), cv::Rect(480, 270, 960, 540));
+    EXPECT_EQ(scanlet::scanRegion({641, 481}), cv::Rect(160, 120, 320, 240));
+    EXPECT_EQ(scanlet::scanRegion({1, 1}), cv::Rect(0, 0, 0, 0));
+}
+
+TEST(KnownCodes, DuplicatesStayOnceAndNullOrMissingEntriesAreSkipped)
+{
+    std::set<std::string> seen;
+    const char* codes[] = {"a", "b", "a", "", nullptr, "c"};
+    scanlet::insertKnownCodes(seen, codes, 6);
+    EXPECT_EQ(seen, (std::set<std::string>{"", "a", "b", "c"}));
+
+    std::set<std::string> none;
+    scanlet::insertKnownCodes(none, codes, 0);
+    scanlet::insertKnownCodes(none, codes, -3);
+    scanlet::insertKnownCodes(none, nullptr, 4);
+    EXPECT_TRUE(none.empty());
+}
+
+TEST(Decoder, ReadsTheCodeInARegionViewWithCornersInRegionCoordinates)
+{
+    const std::string text = "Grüße, мир, 世界";
+    cv::Mat frame = footage::frameWith({{text, {700, 400}, 8}});
+    const cv::Rect area = scanlet::scanRegion(frame.size());
+    const cv::Mat region = frame(area);
+
+    const auto decoded = scanlet::makeDecoder()->decode(region);
+    EXPECT_EQ(decoded.text, text);
+    ASSERT_EQ(decoded.corners.size(), 4u);
+    const auto& c = decoded.corners;
+    // Top-left, top-right, bottom-right, bottom-left, relative to the region.
+    EXPECT_NEAR(c[0].x, 700 - area.x + 16, 8);
+    EXPECT_NEAR(c[0].y, 400 - area.y + 16, 8);
+    EXPECT_GT(c[1].x, c[0].x);
+    EXPECT_GT(c[2].y, c[1].y);
+    EXPECT_LT(c[3].x, c[2].x);
+}
+
+TEST(Decoder, FindsNothingInAnEmptyRegion)
+{
+    const cv::Mat blank(540, 960, CV_8UC3, cv::Scalar::all(128));
+    EXPECT_TRUE(scanlet::makeDecoder()->decode(blank).text.empty());
+}
+
+}

@@ -1,0 +1,60 @@
+#include "footage.h"
+
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
+#include <opencv2/objdetect.hpp>
+
+#include <cstdio>
+#include <filesystem>
+
+namespace footage {
+namespace {
+
+cv::Mat codeImage(const std::string& text, int moduleSize)
+{
+    cv::Mat modules;
+    cv::QRCodeEncoder::create()->encode(text, modules);
+    cv::Mat scaled;
+    cv::resize(modules, scaled, modules.size() * moduleSize, 0, 0, cv::INTER_NEAREST);
+    cv::Mat colour;
+    cv::cvtColor(scaled, colour, cv::COLOR_GRAY2BGR);
+    return colour;
+}
+
+}
+
+cv::Mat frameWith(const std::vector<Placement>& codes, cv::Size size)
+{
+    cv::Mat frame(size, CV_8UC3, cv::Scalar(128, 128, 128));
+    for (const auto& code : codes) {
+        const cv::Mat image = codeImage(code.text, code.moduleSize);
+        image.copyTo(frame(cv::Rect(code.topLeft, image.size())));
+    }
+    return frame;
+}
+
+cv::Point centredIn(cv::Size frame, const std::string& text, int moduleSize)
+{
+    const cv::Size code = codeImage(text, moduleSize).size();
+    return {(frame.width - code.width) / 2, (frame.height - code.height) / 2};
+}
+
+std::string writeSequence(const std::string& folder, const std::vector<Scene>& scenes)
+{
+    namespace fs = std::filesystem;
+    fs::create_directories(folder);
+    int index = 0;
+    char name[32];
+    for (const auto& scene : scenes) {
+        std::snprintf(name, sizeof name, "frame%05d.png", index++);
+        const fs::path first = fs::path(folder) / name;
+        cv::imwrite(first.string(), scene.frame, {cv::IMWRITE_PNG_COMPRESSION, 1});
+        for (int i = 1; i < scene.count; ++i) {
+            std::snprintf(name, sizeof name, "frame%05d.png", index++);
+            fs::create_symlink(first.filename(), fs::path(folder) / name);
+        }
+    }
+    return (fs::path(folder) / "frame%05d.png").string();
+}
+
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <opencv2/core.hpp>
+
+#include <string>
+#include <vector>
+
+namespace footage {
+
+// A code to draw into a frame, its top-left corner in frame coordinates.
+struct Placement {
+    std::string text;
+    cv::Point topLeft;
+    int moduleSize = 8;
+};
+
+// A grey 1920x1080 frame with the given codes drawn in.
+cv::Mat frameWith(const std::vector<Placement>& codes, cv::Size size = {1920, 1080});
+
+// A point that puts a code of this text and module size in the middle of the
+// frame's central region.
+cv::Point centredIn(cv::Size frame, const std::string& text, int moduleSize = 8);
+
+// Writes frames as an image sequence into folder; returns the pattern that
+// cv::VideoCapture opens. Each entry is written count times in a row.
+struct Scene {
+    cv::Mat frame;
+    int count = 1;
+};
+std::string writeSequence(const std::string& folder, const std::vector<Scene>& scenes);
+
+}
