@@ -1,0 +1,63 @@
+#include <chrono>
+#include <exception>
+#include <filesystem>
+#include <iostream>
+#include <stdexcept>
+#include <thread>
+
+#include <windows.h>
+
+#include "console_handler.h"
+#include "console_output.h"
+#include "delete_file.h"
+#include "qr_image_paths.h"
+#include "start_process.h"
+
+int main()
+{
+    SetConsoleCtrlHandler(consoleHandler, TRUE);
+    const ConsoleOutput consoleOutput;
+    try {
+        std::wcout << L"Program started" << std::endl;
+
+        const std::filesystem::path currentDirectory = std::filesystem::current_path();
+        const std::filesystem::path serverPath = currentDirectory / L"server" / L"kestamo.exe";
+        const std::filesystem::path applicationPath = currentDirectory / L"application" / L"zorvane.exe";
+        const std::filesystem::path desktopQrImage = desktopQrImagePath();
+        const std::filesystem::path tempQrImage = tempQrImagePath();
+
+        std::wcout << L"Current Directory: " << currentDirectory << std::endl;
+        std::wcout << L"Server Path: " << serverPath << std::endl;
+        std::wcout << L"Application Path: " << applicationPath << std::endl;
+
+        if (!std::filesystem::exists(serverPath) || !std::filesystem::exists(applicationPath)) {
+            throw std::runtime_error("Executable files not found.");
+        }
+
+        const PROCESS_INFORMATION server = startProcess(serverPath);
+        // The server gets a head start; the client is expected to cope with
+        // a server that is not ready yet.
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        const PROCESS_INFORMATION client = startProcess(applicationPath);
+
+        WaitForSingleObject(client.hProcess, INFINITE);
+        DWORD exitCode = 0;
+        if (GetExitCodeProcess(client.hProcess, &exitCode) && exitCode != 0) {
+            std::wcout << L"Application terminated abnormally. Exit code: " << exitCode << std::endl;
+        }
+
+        TerminateProcess(server.hProcess, 0);
+        CloseHandle(server.hProcess);
+        CloseHandle(server.hThread);
+        CloseHandle(client.hProcess);
+        CloseHandle(client.hThread);
+
+        deleteFile(tempQrImage);
+        deleteFile(desktopQrImage);
+        std::wcout << L"File cleanup completed" << std::endl;
+        std::wcout << L"Program ended normally" << std::endl;
+    } catch (const std::exception& error) {
+        std::wcerr << L"An error occurred: " << error.what() << std::endl;
+    }
+    return 0;
+}
