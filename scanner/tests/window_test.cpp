@@ -1,0 +1,124 @@
+#include "footage.h"
+#include "host_recorder.h"
+
+#include "replay_camera.h"
+
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+
+namespace {
+
+const std::string title = "QR Code Reader";
+
+std::string shell(const std::string& command)
+{
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    std::string output;
+    char buffer[256];
+    while (pipe && fgets(buffer, sizeof buffer, pipe.get()) != nullptr) {
+        output += buffer;
+    }
+    return output;
+}
+
+// The X window id of the scanner's window once it is mapped, or empty.
+std::string findWindow()
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string id = shell("xdotool search --onlyvisible --name '^" + title + "$' 2>/dev/null | head -n 1");
+        if (!id.empty()) {
+            id.pop_back();
+            return id;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return {};
+}
+
+class Window : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const auto folder = std::filesystem::temp_directory_path() / "scanlet-window-test";
+        std::filesystem::remove_all(folder);
+        const std::string text = "window";
+        const cv::Mat frame = footage::frameWith({{text, footage::centredIn({1920, 1080}, text)}});
+        // Long enough that frames still flow whenever the test acts.
+        scanlet::setReplaySource(footage::writeSequence(folder.string(), {{frame, 3000}}));
+        host.start(0);
+        ASSERT_TRUE(host.waitForCodes(1));
+        window = findWindow();
+        ASSERT_FALSE(window.empty());
+    }
+    void TearDown() override { scanlet::setReplaySource(""); }
+
+    HostRecorder host;
+    std::string window;
+};
+
+cv::Rect boundsOf(const cv::Mat& image, const cv::Scalar& low, const cv::Scalar& high)
+{
+    cv::Mat mask;
+    cv::inRange(image, low, high, mask);
+    return cv::boundingRect(mask);
+}
+
+TEST_F(Window, OpensAt960x540AndShowsTheRegionOutlineAndTheCaption)
+{
+    EXPECT_NE(shell("xdotool getwindowgeometry " + window).find("Geometry: 960x540"), std::string::npos);
+
+    const auto shot = std::filesystem::temp_directory_path() / "scanlet-window.png";
+    shell("import -window " + window + " " + shot.string());
+    const cv::Mat image = cv::imread(shot.string());
+    ASSERT_FALSE(image.empty());
+
+    // The frame is scaled into the window beside the toolkit's own bars; its
+    // grey background, followed across the middle row and down a column near
+    // its left edge, tells where and how large it is shown.
+    const cv::Scalar grey = cv::Scalar::all(128);
+    const cv::Rect across = boundsOf(image.row(image.rows / 2), grey, grey);
+    const cv::Rect down = boundsOf(image.col(across.x + 5), grey, grey);
+    const cv::Rect shown(across.x, down.y, across.width, down.height);
+    ASSERT_GT(shown.width, 400);
+    const double scale = shown.width / 1920.0;
+    EXPECT_NEAR(shown.height, 1080 * scale, 2);
+    const auto at = [&](double x, double y) { return cv::Point2d(shown.x + x * scale, shown.y + y * scale); };
+
+    const cv::Rect blue = boundsOf(image, cv::Scalar(150, 0, 0), cv::Scalar(255, 90, 90));
+    EXPECT_NEAR(blue.x, at(480, 270).x, 3);
+    EXPECT_NEAR(blue.y, at(480, 270).y, 3);
+    EXPECT_NEAR(blue.br().x, at(1440, 810).x, 3);
+    EXPECT_NEAR(blue.br().y, at(1440, 810).y, 3);
+
+    // The caption sits on the frame's top left, its baseline at y 40.
+    const cv::Mat top = image(cv::Rect(shown.x, shown.y, shown.width / 2, static_cast<int>(100 * scale)));
+    const cv::Rect caption = boundsOf(top, cv::Scalar(0, 150, 0), cv::Scalar(90, 255, 90));
+    EXPECT_NEAR(caption.x, 20 * scale, 3);
+    EXPECT_NEAR(caption.br().y, 40 * scale, 3);
+    EXPECT_GT(caption.width, 250 * scale);
+}
+
+TEST_F(Window, EscEndsTheRun)
+{
+    shell("xdotool windowactivate --sync " + window + " key Escape");
+    ASSERT_TRUE(host.waitForStopped());
+    stopQRCodeDetector();
+    EXPECT_TRUE(shell("xdotool search --onlyvisible --name '^" + title + "$'").empty());
+}
+
+TEST_F(Window, ClosingTheWindowEndsTheRun)
+{
+    shell("wmctrl -c '" + title + "'");
+    ASSERT_TRUE(host.waitForStopped());
+    stopQRCodeDetector();
+    auto lock = host.lock();
+    EXPECT_EQ(host.stoppedCalls, 1);
+}
+
+}
