@@ -3,6 +3,7 @@
 // STAND_IN_SERVER_ or STAND_IN_CLIENT_ (the server's when built with
 // STAND_IN_SERVER defined), since the launcher passes its environment to its children:
 //
+//   WAIT_FOR   files whose creation it waits for before anything else
 //   RECORD     file to which it appends what it saw, one "key=value" per line
 //   CREATE     files to create, separated by "|"; %VARIABLES% are expanded
 //   HOLD       files to create and keep open without delete sharing
@@ -122,6 +123,15 @@ int main()
 {
     SetConsoleCtrlHandler(ignoreCtrlC, TRUE);
 
+    // Waits are bounded so that a broken launcher fails its test instead of
+    // hanging it.
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    for (const std::wstring& file : fileList(L"WAIT_FOR")) {
+        while (!exists(file) && std::chrono::steady_clock::now() < giveUp) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    }
+
     std::string record;
     wchar_t module[32768] = {};
     GetModuleFileNameW(nullptr, module, 32768);
@@ -152,7 +162,6 @@ int main()
         createFile(file, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
     }
 
-    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::minutes(1);
     for (const std::wstring& file : fileList(L"WAIT_GONE")) {
         while (exists(file) && std::chrono::steady_clock::now() < giveUp) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
