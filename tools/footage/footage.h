@@ -17,6 +17,9 @@ struct Placement {
 // A grey 1920x1080 frame with the given codes drawn in.
 cv::Mat frameWith(const std::vector<Placement>& codes, cv::Size size = {1920, 1080});
 
+// The size in pixels of a code of this text and module size, quiet zone included.
+cv::Size codeSize(const std::string& text, int moduleSize = 8);
+
 // A point that puts a code of this text and module size in the middle of the
 // frame's central region.
 cv::Point centredIn(cv::Size frame, const std::string& text, int moduleSize = 8);

@@ -33,9 +33,14 @@ cv::Mat frameWith(const std::vector<Placement>& codes, cv::Size size)
     return frame;
 }
 
+cv::Size codeSize(const std::string& text, int moduleSize)
+{
+    return codeImage(text, moduleSize).size();
+}
+
 cv::Point centredIn(cv::Size frame, const std::string& text, int moduleSize)
 {
-    const cv::Size code = codeImage(text, moduleSize).size();
+    const cv::Size code = codeSize(text, moduleSize);
     return {(frame.width - code.width) / 2, (frame.height - code.height) / 2};
 }
 

@@ -1,0 +1,167 @@
+// Feeds a video file through the library's own scanning run, in the real
+// window, as if a camera delivered it. Prints each code the host callback
+// receives and the final count, and saves a screenshot of the window once the
+// footage has been played.
+#include "replay_camera.h"
+
+#include <scanlet/scanlet.h>
+
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <deque>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::string endOfFootage = "Error: Failed to read frame from camera.";
+
+std::mutex eventsMutex;
+std::condition_variable eventsChanged;
+std::deque<std::string> newCodes;
+bool footageEnded = false;
+bool runEnded = false;
+
+void notify(const std::function<void()>& change)
+{
+    {
+        std::lock_guard<std::mutex> lock(eventsMutex);
+        change();
+    }
+    eventsChanged.notify_all();
+}
+
+// Passes the library's lines through and notices when the footage is used
+// up: a file has no more frames where a camera would fail to deliver one.
+class FootageWatch : public std::streambuf {
+public:
+    explicit FootageWatch(std::streambuf* target) : target(target) {}
+
+private:
+    int_type overflow(int_type ch) override
+    {
+        if (ch == traits_type::eof()) {
+            return ch;
+        }
+        const char c = traits_type::to_char_type(ch);
+        if (c == '\n') {
+            if (line == endOfFootage) {
+                notify([] { footageEnded = true; });
+            }
+            line.clear();
+        } else {
+            line += c;
+        }
+        return target->sputc(c);
+    }
+    int sync() override { return target->pubsync(); }
+
+    std::streambuf* target;
+    std::string line;
+};
+
+std::string shell(const std::string& command)
+{
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    std::string output;
+    char buffer[256];
+    while (pipe && fgets(buffer, sizeof buffer, pipe.get()) != nullptr) {
+        output += buffer;
+    }
+    return output;
+}
+
+bool saveScreenshot(const std::string& path)
+{
+    std::string window = shell("xdotool search --onlyvisible --name '^QR Code Reader$' 2>/dev/null | head -n 1");
+    if (window.empty()) {
+        return false;
+    }
+    window.pop_back();
+    return std::system(("import -window " + window + " '" + path + "'").c_str()) == 0;
+}
+
+int usage(const char* program)
+{
+    std::cerr << "usage: " << program << " VIDEO [--known CODE]... [--known-file FILE] [--screenshot PNG]\n";
+    return 2;
+}
+
+}
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        return usage(argv[0]);
+    }
+    const std::string video = argv[1];
+    std::vector<std::string> known;
+    std::string screenshot;
+    for (int i = 2; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (i + 1 >= argc) {
+            return usage(argv[0]);
+        }
+        const std::string value = argv[++i];
+        if (option == "--known") {
+            known.push_back(value);
+        } else if (option == "--known-file") {
+            std::ifstream file(value);
+            for (std::string line; std::getline(file, line);) {
+                known.push_back(line);
+            }
+        } else if (option == "--screenshot") {
+            screenshot = value;
+        } else {
+            return usage(argv[0]);
+        }
+    }
+
+    std::streambuf* const errors = std::cerr.rdbuf();
+    FootageWatch watch(errors);
+    std::cerr.rdbuf(&watch);
+
+    scanlet::setReplaySource(video);
+    std::vector<const char*> knownCodes;
+    for (const auto& code : known) {
+        knownCodes.push_back(code.c_str());
+    }
+    setQRCodeDetectionStoppedCallback([](bool) { notify([] { runEnded = true; }); });
+    startQRCodeDetector([](const char* code) { notify([&] { newCodes.emplace_back(code); }); }, 0,
+                        knownCodes.data(), static_cast<int32_t>(knownCodes.size()));
+
+    bool played = false;
+    {
+        std::unique_lock<std::mutex> lock(eventsMutex);
+        for (;;) {
+            eventsChanged.wait(lock, [] { return !newCodes.empty() || footageEnded || runEnded; });
+            while (!newCodes.empty()) {
+                std::cout << "Code: " << newCodes.front() << std::endl;
+                newCodes.pop_front();
+            }
+            if (footageEnded || runEnded) {
+                played = footageEnded;
+                break;
+            }
+        }
+    }
+
+    // The window still shows the last frame: the loop shows nothing after a failed read.
+    if (played && !screenshot.empty()) {
+        if (saveScreenshot(screenshot)) {
+            std::cout << "Screenshot: " << screenshot << std::endl;
+        } else {
+            std::cerr << "Could not take a screenshot of the window." << std::endl;
+        }
+    }
+    stopQRCodeDetector();
+    std::cout << "Count: " << getQRCodeCount() << std::endl;
+    std::cerr.rdbuf(errors);
+    return played ? 0 : 1;
+}
