@@ -1,0 +1,255 @@
+#include "corpus.h"
+
+#include "code_image.h"
+
+#include <opencv2/imgcodecs.hpp>
+#include <opencv2/imgproc.hpp>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <functional>
+#include <sstream>
+
+namespace bench {
+namespace {
+
+const cv::Size hd(1920, 1080);
+// The region the library scans, the central quarter, less a margin so that
+// every corner a decoder reports lies inside it.
+const cv::Rect2d placeable(480 + 12, 270 + 12, 960 - 24, 540 - 24);
+// About a 70 degree horizontal field of view at 1920 pixels.
+constexpr double focalLength = 1400;
+// Ink and paper lie either side of it, as far apart as the contrast says.
+constexpr double midGrey = 130;
+constexpr double pi = 3.14159265358979323846;
+
+std::string randomFrom(cv::RNG& rng, const std::string& alphabet, int length)
+{
+    std::string text;
+    for (int i = 0; i < length; ++i) {
+        text += alphabet[rng.uniform(0, static_cast<int>(alphabet.size()))];
+    }
+    return text;
+}
+
+const std::string digits = "0123456789";
+const std::string alphanumerics = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ $%*+-./:";
+const std::string printable =
+    "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-._~:/?#[]@!$&'()*+,;=% ";
+
+// What a camera host mostly scans: a short URL or ticket of 12 to 40 bytes.
+std::string ticket(cv::RNG& rng)
+{
+    return "https://ex.com/" + randomFrom(rng, printable.substr(0, 62), rng.uniform(0, 26));
+}
+
+std::string utf8Text(cv::RNG& rng)
+{
+    static const std::array<std::string, 10> words{"Grüße", "Zürich", "Привет", "你好", "こんにちは",
+                                                   "مرحبا", "Ελληνικά", "naïve café", "🙂", "Åsa Øre"};
+    std::string text;
+    const int count = rng.uniform(2, 7);
+    for (int i = 0; i < count; ++i) {
+        text += (i == 0 ? "" : " ") + words[rng.uniform(0, static_cast<int>(words.size()))];
+    }
+    return text;
+}
+
+// Versions 10 to 20 at the encoder's low error correction hold 271 to 858 bytes.
+std::string longText(cv::RNG& rng)
+{
+    return randomFrom(rng, printable, rng.uniform(230, 851));
+}
+
+struct Level {
+    std::string name;
+    std::function<void(Sample&, cv::RNG&)> apply;
+};
+
+struct Category {
+    std::string name;
+    std::vector<Level> levels;
+};
+
+template <typename T>
+std::vector<Level> levelsOf(const std::vector<T>& values, const std::string& unit,
+                            std::function<void(Sample&, T)> set)
+{
+    std::vector<Level> levels;
+    for (const T value : values) {
+        std::ostringstream name;
+        name << value << unit;
+        levels.push_back({name.str(), [=](Sample& sample, cv::RNG&) { set(sample, value); }});
+    }
+    return levels;
+}
+
+std::vector<Category> categories()
+{
+    return {
+        {"module size", levelsOf<int>({2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}, " px",
+                                      [](Sample& s, int v) { s.moduleSize = v; })},
+        {"rotation", levelsOf<int>({0, 5, 10, 15, 20, 25, 30, 35, 40, 45}, "°",
+                                   [](Sample& s, int v) { s.rotationDegrees = v; })},
+        {"perspective tilt", levelsOf<int>({0, 10, 20, 30, 40, 50, 60}, "°",
+                                           [](Sample& s, int v) { s.tiltDegrees = v; })},
+        {"blur", levelsOf<double>({0.5, 1.0, 1.5, 2.0, 2.5, 3.0}, " px sigma",
+                                  [](Sample& s, double v) { s.blurSigma = v; })},
+        {"sensor noise", levelsOf<int>({5, 10, 20, 30, 40}, " sigma",
+                                       [](Sample& s, int v) { s.noiseSigma = v; })},
+        {"JPEG quality", levelsOf<int>({30, 40, 50, 60, 70, 80, 90}, "",
+                                       [](Sample& s, int v) { s.jpegQuality = v; })},
+        {"low contrast", levelsOf<int>({80, 60, 40, 30, 20, 10}, " grey levels",
+                                       [](Sample& s, int v) { s.contrast = v; })},
+        {"partial glare", levelsOf<int>({10, 20, 30, 40}, "% of the side",
+                                        [](Sample& s, int v) { s.glareRadius = v / 100.0; })},
+        {"payload",
+         {{"numeric", [](Sample& s, cv::RNG& rng) { s.text = randomFrom(rng, digits, rng.uniform(10, 101)); }},
+          {"alphanumeric",
+           [](Sample& s, cv::RNG& rng) { s.text = randomFrom(rng, alphanumerics, rng.uniform(10, 81)); }},
+          {"byte/UTF-8", [](Sample& s, cv::RNG& rng) { s.text = utf8Text(rng); }},
+          {"long (v10-20)", [](Sample& s, cv::RNG& rng) { s.text = longText(rng); }}}},
+    };
+}
+
+// The standard quiet zone is four modules; the encoder leaves two.
+cv::Mat printedCode(const Sample& sample)
+{
+    const cv::Mat code = codeImage(sample.text, sample.moduleSize);
+    const int border = 2 * sample.moduleSize;
+    cv::Mat padded;
+    cv::copyMakeBorder(code, padded, border, border, border, border, cv::BORDER_CONSTANT, 255);
+    const double ink = midGrey - sample.contrast / 2.0;
+    padded.convertTo(padded, CV_32F, sample.contrast / 255.0, ink);
+    return padded;
+}
+
+// The code's corners once tilted away from the camera about an axis at a random
+// angle and then turned in the image plane, around the origin.
+std::vector<cv::Point2f> posed(double side, const Sample& sample, cv::RNG& rng)
+{
+    const double axis = rng.uniform(0.0, 2 * pi);
+    const double tilt = sample.tiltDegrees * pi / 180;
+    const double turn = sample.rotationDegrees * pi / 180 * (rng.uniform(0, 2) == 0 ? 1 : -1);
+    const cv::Matx33d toAxis(std::cos(axis), -std::sin(axis), 0, std::sin(axis), std::cos(axis), 0, 0, 0, 1);
+    const cv::Matx33d tiltAbout(1, 0, 0, 0, std::cos(tilt), -std::sin(tilt), 0, std::sin(tilt), std::cos(tilt));
+    const cv::Matx33d pose = toAxis * tiltAbout * toAxis.t();
+    std::vector<cv::Point2f> corners;
+    for (const auto& [x, y] : std::array<std::pair<double, double>, 4>{{{-1, -1}, {1, -1}, {1, 1}, {-1, 1}}}) {
+        const cv::Vec3d point = pose * cv::Vec3d(x * side / 2, y * side / 2, 0);
+        const double scale = focalLength / (focalLength + point[2]);
+        const double px = point[0] * scale;
+        const double py = point[1] * scale;
+        corners.emplace_back(static_cast<float>(px * std::cos(turn) - py * std::sin(turn)),
+                             static_cast<float>(px * std::sin(turn) + py * std::cos(turn)));
+    }
+    return corners;
+}
+
+// Moves the corners to a random place where all of them lie in the scan region;
+// whole pixels, so that an unturned code keeps sharp module edges.
+void placeInRegion(std::vector<cv::Point2f>& corners, cv::RNG& rng)
+{
+    const cv::Rect2f box = cv::boundingRect(corners);
+    const double left = std::floor(placeable.x - box.x);
+    const double top = std::floor(placeable.y - box.y);
+    const double spareX = std::max(0.0, placeable.width - box.width);
+    const double spareY = std::max(0.0, placeable.height - box.height);
+    const cv::Point2f shift(static_cast<float>(std::ceil(left + rng.uniform(0.0, spareX))),
+                            static_cast<float>(std::ceil(top + rng.uniform(0.0, spareY))));
+    for (auto& corner : corners) {
+        corner += shift;
+    }
+}
+
+cv::Mat background(cv::RNG& rng)
+{
+    cv::Mat frame(hd, CV_32F);
+    const double from = rng.uniform(80.0, 140.0);
+    const double to = rng.uniform(80.0, 140.0);
+    for (int col = 0; col < frame.cols; ++col) {
+        frame.col(col).setTo(from + (to - from) * col / (frame.cols - 1));
+    }
+    return frame;
+}
+
+void addGlare(cv::Mat& frame, const std::vector<cv::Point2f>& corners, double radiusShare, cv::RNG& rng)
+{
+    const cv::Rect box = cv::boundingRect(corners);
+    const cv::Point2d centre(box.x + rng.uniform(0.2, 0.8) * box.width, box.y + rng.uniform(0.2, 0.8) * box.height);
+    const double radius = radiusShare * box.width;
+    // Saturated in the middle, fading to nothing over a second radius.
+    for (int row = std::max(0, box.y - box.height); row < std::min(frame.rows, box.br().y + box.height); ++row) {
+        auto* pixel = frame.ptr<float>(row);
+        for (int col = std::max(0, box.x - box.width); col < std::min(frame.cols, box.br().x + box.width); ++col) {
+            const double distance = std::hypot(col - centre.x, row - centre.y) / radius;
+            pixel[col] += static_cast<float>(400 * std::exp(-distance * distance));
+        }
+    }
+}
+
+void addNoise(cv::Mat& frame, double sigma, cv::RNG& rng)
+{
+    cv::Mat noise(frame.size(), CV_32FC3);
+    rng.fill(noise, cv::RNG::NORMAL, 0, sigma);
+    frame += noise;
+}
+
+cv::Mat compressed(const cv::Mat& frame, int quality)
+{
+    std::vector<uchar> bytes;
+    cv::imencode(".jpg", frame, bytes, {cv::IMWRITE_JPEG_QUALITY, quality});
+    return cv::imdecode(bytes, cv::IMREAD_COLOR);
+}
+
+}
+
+std::vector<Sample> corpus(std::uint64_t seed, int samplesPerLevel)
+{
+    cv::RNG rng(seed);
+    std::vector<Sample> samples;
+    for (const auto& category : categories()) {
+        for (const auto& level : category.levels) {
+            for (int i = 0; i < samplesPerLevel; ++i) {
+                Sample sample;
+                sample.category = category.name;
+                sample.level = level.name;
+                sample.text = ticket(rng);
+                level.apply(sample, rng);
+                sample.seed = (static_cast<std::uint64_t>(rng.next()) << 32) | rng.next();
+                samples.push_back(sample);
+            }
+        }
+    }
+    return samples;
+}
+
+cv::Mat render(const Sample& sample)
+{
+    cv::RNG rng(sample.seed);
+    const cv::Mat code = printedCode(sample);
+    auto corners = posed(code.cols, sample, rng);
+    placeInRegion(corners, rng);
+    const float side = static_cast<float>(code.cols);
+    const std::vector<cv::Point2f> flat{{0, 0}, {side, 0}, {side, side}, {0, side}};
+
+    cv::Mat frame = background(rng);
+    cv::warpPerspective(code, frame, cv::getPerspectiveTransform(flat, corners), frame.size(), cv::INTER_LINEAR,
+                        cv::BORDER_TRANSPARENT);
+    if (sample.glareRadius > 0) {
+        addGlare(frame, corners, sample.glareRadius, rng);
+    }
+    if (sample.blurSigma > 0) {
+        cv::GaussianBlur(frame, frame, {}, sample.blurSigma);
+    }
+    cv::Mat colour;
+    cv::cvtColor(frame, colour, cv::COLOR_GRAY2BGR);
+    if (sample.noiseSigma > 0) {
+        addNoise(colour, sample.noiseSigma, rng);
+    }
+    colour.convertTo(colour, CV_8UC3);
+    return sample.jpegQuality > 0 ? compressed(colour, sample.jpegQuality) : colour;
+}
+
+}

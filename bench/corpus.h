@@ -1,0 +1,35 @@
+#pragma once
+
+#include <opencv2/core.hpp>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+// One frame of the decode-rate corpus: a single code in the scan region of a
+// 1920x1080 frame, clean but for the one condition its category varies.
+struct Sample {
+    std::string category;
+    std::string level;
+    std::string text;
+    int moduleSize = 4;
+    double rotationDegrees = 0;
+    double tiltDegrees = 0;
+    double blurSigma = 0;
+    double noiseSigma = 0;
+    int jpegQuality = 0;
+    int contrast = 200;
+    double glareRadius = 0;
+    std::uint64_t seed = 0;
+};
+
+// The whole corpus, the same for the same seed: samplesPerLevel samples for
+// each level of each category, in category order.
+std::vector<Sample> corpus(std::uint64_t seed, int samplesPerLevel);
+
+// The frame a sample describes, BGR like a camera's.
+cv::Mat render(const Sample& sample);
+
+}
