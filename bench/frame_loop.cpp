@@ -1,0 +1,97 @@
+// The frame loop over a replayed 1080p clip in the real window, step for step
+// as the library runs it, timing each part: reading the frame, the acceptance
+// step, drawing the overlays, showing the frame and waiting for a key.
+#include "decoder.h"
+#include "detect_in_region.h"
+#include "detector_state.h"
+
+#include <opencv2/highgui.hpp>
+#include <opencv2/imgproc.hpp>
+#include <opencv2/videoio.hpp>
+
+#include <array>
+#include <chrono>
+#include <fstream>
+#include <iomanip>
+#include <iostream>
+#include <sstream>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+const std::string windowName = "QR Code Reader";
+constexpr int keyWaitMs = 10;
+
+enum Part { reading, decoding, drawing, showing, waiting, parts };
+const std::array<const char*, parts> partNames{"reading the frame", "decoding (acceptance step)", "drawing",
+                                               "showing", "waiting for a key"};
+
+void draw(cv::Mat& frame, cv::Mat& regionView, const cv::Rect& region)
+{
+    regionView.copyTo(frame(region));
+    std::stringstream caption;
+    caption << "QR Codes Detected: " << scanlet::state.codeCount;
+    cv::putText(frame, caption.str(), cv::Point(20, 40), cv::FONT_HERSHEY_SIMPLEX, 1.0, cv::Scalar(0, 255, 0), 2,
+                cv::LINE_8, false);
+    cv::rectangle(frame, region, cv::Scalar(255, 0, 0), 2, cv::LINE_8, 0);
+}
+
+}
+
+int main(int argc, char** argv)
+{
+    if (argc < 3) {
+        std::cerr << "usage: " << argv[0] << " clip report.md" << std::endl;
+        return 2;
+    }
+    cv::VideoCapture camera(argv[1]);
+    if (!camera.isOpened()) {
+        std::cerr << "cannot open " << argv[1] << std::endl;
+        return 1;
+    }
+    auto& display = scanlet::state.display;
+    display.namedWindow(windowName, cv::WINDOW_NORMAL);
+    display.resizeWindow(windowName, 960, 540);
+    auto decoder = scanlet::makeDecoder();
+
+    std::array<Clock::duration, parts> spent{};
+    int frames = 0;
+    const auto started = Clock::now();
+    for (;;) {
+        auto mark = Clock::now();
+        const auto lap = [&](Part part) {
+            const auto now = Clock::now();
+            spent[part] += now - mark;
+            mark = now;
+        };
+        cv::Mat frame;
+        if (!camera.read(frame) || frame.empty()) {
+            break;
+        }
+        lap(reading);
+        const cv::Rect region = scanlet::scanRegion(frame.size());
+        cv::Mat regionView = frame(region);
+        scanlet::detectInRegion(*decoder, regionView);
+        lap(decoding);
+        draw(frame, regionView, region);
+        lap(drawing);
+        display.imshow(windowName, frame);
+        lap(showing);
+        display.waitKey(keyWaitMs);
+        display.getWindowProperty(windowName, cv::WND_PROP_VISIBLE);
+        lap(waiting);
+        ++frames;
+    }
+    const double total = std::chrono::duration<double>(Clock::now() - started).count();
+    display.destroyAllWindows();
+
+    std::ofstream out(argv[2]);
+    out << std::fixed << std::setprecision(1) << frames << " frames in " << total << " s: " << frames / total
+        << " frames per second.\n\n| Part of each frame | ms per frame | Share |\n|---|---:|---:|\n";
+    for (int part = 0; part < parts; ++part) {
+        const double seconds = std::chrono::duration<double>(spent[part]).count();
+        out << "| " << partNames[part] << " | " << std::setprecision(2) << 1000 * seconds / frames << " | "
+            << std::setprecision(1) << 100 * seconds / total << "% |\n";
+    }
+    return out ? 0 : 1;
+}
