@@ -11,6 +11,7 @@ import fcntl
 import os
 import pty
 import pwd
+import random
 import re
 import select
 import shutil
@@ -70,18 +71,32 @@ class Context:
         return env
 
     def run(self, folder, settings=None, launcher=None):
-        """Runs the launcher; returns its stdout and stderr lines. They go to
-        files, not pipes: a server program left running keeps its copies of
-        the launcher's handles open."""
+        """Runs the launcher; returns its stdout and stderr lines."""
+        process = self.start(folder, settings, launcher)
+        self.finish(process)
+        return self.output()
+
+    def start(self, folder, settings=None, launcher=None):
+        """Starts the launcher with its output going to files, not pipes: a
+        server program left running keeps its copies of the launcher's
+        handles open. Notes the system clock's time of the start in
+        nanoseconds since 1970."""
         with open(self.work / "stdout.txt", "wb") as out, open(self.work / "stderr.txt", "wb") as err:
-            process = subprocess.Popen(self.command(launcher), cwd=folder, env=self.environment(settings or {}),
-                                       stdin=subprocess.DEVNULL, stdout=out, stderr=err, start_new_session=True)
+            self.started_ns = time.time_ns()
+            return subprocess.Popen(self.command(launcher), cwd=folder, env=self.environment(settings or {}),
+                                    stdin=subprocess.DEVNULL, stdout=out, stderr=err, start_new_session=True)
+
+    def finish(self, process):
+        """Waits for the launcher to end and notes the time as start does."""
         try:
             process.wait(timeout=TIMEOUT)
         except subprocess.TimeoutExpired:
             os.killpg(process.pid, signal.SIGKILL)
             raise AssertionError("the launcher did not end")
+        self.ended_ns = time.time_ns()
         check(process.returncode == 0, f"exit code {process.returncode}")
+
+    def output(self):
         return (lines((self.work / "stdout.txt").read_text(encoding="utf-8")),
                 lines((self.work / "stderr.txt").read_text(encoding="utf-8")))
 
@@ -330,6 +345,96 @@ def case_ctrl_c_signal(ctx):
         raise
     expect_ctrl_c_lines(ctx, folder, lines(out.decode("utf-8")))
     same(lines(err.decode("utf-8")), [], "standard error")
+
+
+
+BACK_TO_BACK_RUNS = 50
+MOST_CTRL_C_PER_RUN = 3
+LATEST_CTRL_C = 1.5
+
+
+def wait_until(condition, process, what):
+    deadline = time.monotonic() + TIMEOUT
+    while not condition():
+        check(time.monotonic() < deadline and process.poll() is None, what)
+        time.sleep(0.01)
+
+
+def stdout_lines(ctx):
+    return lines((ctx.work / "stdout.txt").read_text(encoding="utf-8", errors="replace"))
+
+
+def expect_back_to_back_lines(ctx, folder, out, handled):
+    """Takes the header out in its order; the rest must be one whole block per
+    handled Ctrl+C and then the main sequence's own, and each copy must be
+    reported deleted exactly once, since the server creates it once."""
+    header = ctx.header(folder)
+    rest = []
+    for line in out:
+        if header and line == header[0]:
+            header.pop(0)
+        else:
+            rest.append(line)
+    same(header, [], "header lines missing")
+    blocks = [rest[i:i + 3] for i in range(0, 3 * handled, 3)] + [rest[3 * handled:]]
+    for number, block in enumerate(blocks):
+        ending = ["File cleanup completed"] + (["Program ended normally"] if number == handled else [])
+        check(len(block) == 2 + len(ending) and block[2:] == ending, f"cleanup block {number}: {block!r}")
+        for line, copy in zip(block, (ctx.temp_copy, ctx.desktop_copy)):
+            check(line in ("File deleted: " + quoted(copy), "File does not exist: " + quoted(copy)),
+                  f"cleanup block {number}: {line!r}")
+    for copy in (ctx.temp_copy, ctx.desktop_copy):
+        same(out.count("File deleted: " + quoted(copy)), 1, f"{copy} reported deleted")
+
+
+def case_back_to_back(ctx):
+    """Runs the launcher again and again, each run with up to three Ctrl+C
+    (SIGINT, as in ctrl_c_signal) at random moments between its first line and
+    the client application's end. The client application is held until the
+    last handler has written its lines: the main sequence does not wait for a
+    handler, so one still writing when the launcher returns would be cut off
+    by the process's end. After each run no stand-in may be left running and
+    neither copy may be left."""
+    seed = int(os.environ.get("LAUNCHER_BACK_TO_BACK_SEED", time.time_ns() % 2**32))
+    print(f"seed {seed} (LAUNCHER_BACK_TO_BACK_SEED repeats it)")
+    moments = random.Random(seed)
+    folder = ctx.lay_out(ctx.work / "install")
+    hold = ctx.work / "hold"
+    settings = copies_settings(ctx, True, True)
+    settings.update({"STAND_IN_CLIENT_WAIT_GONE": windows(hold),
+                     "STAND_IN_SERVER_RECORD": "", "STAND_IN_CLIENT_RECORD": ""})
+    sent = 0
+    for run in range(BACK_TO_BACK_RUNS):
+        (ctx.work / "server-ready").unlink(missing_ok=True)
+        hold.write_text("")
+        delays = sorted(moments.uniform(0, LATEST_CTRL_C) for _ in range(moments.randint(0, MOST_CTRL_C_PER_RUN)))
+        process = ctx.start(folder, settings)
+        try:
+            wait_until(lambda: "Program started" in stdout_lines(ctx), process, f"run {run}: no first line")
+            first_line = time.monotonic()
+            for handled, delay in enumerate(delays):
+                time.sleep(max(0.0, first_line + delay - time.monotonic()))
+                process.send_signal(signal.SIGINT)
+                wait_until(lambda: stdout_lines(ctx).count("File cleanup completed") > handled, process,
+                           f"run {run}: Ctrl+C {handled + 1} at {delay:.3f} s was not handled")
+            hold.unlink()
+            ctx.finish(process)
+        except AssertionError:
+            os.killpg(process.pid, signal.SIGKILL)
+            raise
+        sent += len(delays)
+        out, err = ctx.output()
+        try:
+            expect_back_to_back_lines(ctx, folder, out, len(delays))
+            same(err, [], "standard error")
+        except AssertionError as failure:
+            raise AssertionError(f"run {run}, Ctrl+C at {[round(d, 3) for d in delays]} s: {failure}")
+        deadline = time.monotonic() + TIMEOUT
+        while ctx.stand_in_processes("kestamo.exe") or ctx.stand_in_processes("zorvane.exe"):
+            check(time.monotonic() < deadline, f"run {run}: a stand-in is still running")
+            time.sleep(0.05)
+        check(not ctx.temp_copy_host.exists() and not ctx.desktop_copy_host.exists(), f"run {run}: a copy was left")
+    print(f"{BACK_TO_BACK_RUNS} runs, {sent} Ctrl+C, each handled with a whole cleanup block")
 
 
 CURSOR_FORWARD = re.compile(r"\x1b\[(\d*)C")

@@ -12,6 +12,11 @@
 //   WAIT_GONE  files whose removal it waits for before going on
 //   RUN_MS     milliseconds to run before ending
 //   EXIT_CODE  its exit code, an unsigned decimal number
+//
+// Its record also holds times on the system clock, in 100-nanosecond ticks
+// since 1601, for the launcher's benchmark: when its own process and its
+// parent's were created, when its main function began and, appended last,
+// when it returned.
 
 #include <algorithm>
 #include <chrono>
@@ -22,6 +27,7 @@
 #include <vector>
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 namespace {
 
@@ -105,6 +111,49 @@ FileHandle createFile(const std::wstring& path, DWORD share)
     return FileHandle(handle);
 }
 
+unsigned long long ticks(const FILETIME& time)
+{
+    return (static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+unsigned long long now()
+{
+    FILETIME time{};
+    GetSystemTimePreciseAsFileTime(&time);
+    return ticks(time);
+}
+
+unsigned long long creationTime(HANDLE process)
+{
+    FILETIME created{}, exited{}, kernel{}, user{};
+    return GetProcessTimes(process, &created, &exited, &kernel, &user) ? ticks(created) : 0;
+}
+
+unsigned long long parentCreationTime()
+{
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return 0;
+    }
+    DWORD parent = 0;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL found = Process32FirstW(snapshot, &entry); found; found = Process32NextW(snapshot, &entry)) {
+        if (entry.th32ProcessID == GetCurrentProcessId()) {
+            parent = entry.th32ParentProcessID;
+            break;
+        }
+    }
+    CloseHandle(snapshot);
+    const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, parent);
+    if (process == nullptr) {
+        return 0;
+    }
+    const unsigned long long created = creationTime(process);
+    CloseHandle(process);
+    return created;
+}
+
 bool exists(const std::wstring& path)
 {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -121,6 +170,7 @@ BOOL WINAPI ignoreCtrlC(DWORD event)
 
 int main()
 {
+    const unsigned long long started = now();
     SetConsoleCtrlHandler(ignoreCtrlC, TRUE);
 
     // Waits are bounded so that a broken launcher fails its test instead of
@@ -141,6 +191,9 @@ int main()
     record += "module=" + utf8(module) + "\n";
     record += "directory=" + utf8(directory) + "\n";
     record += "commandLine=" + utf8(GetCommandLineW()) + "\n";
+    record += "created=" + std::to_string(creationTime(GetCurrentProcess())) + "\n";
+    record += "parentCreated=" + std::to_string(parentCreationTime()) + "\n";
+    record += "started=" + std::to_string(started) + "\n";
     record += std::string("stdin=") + (input == nullptr || input == INVALID_HANDLE_VALUE ? "null" : "open") + "\n";
 
     for (const std::wstring& file : fileList(L"CREATE")) {
@@ -170,6 +223,9 @@ int main()
     const std::wstring runMilliseconds = setting(L"RUN_MS");
     if (!runMilliseconds.empty()) {
         std::this_thread::sleep_for(std::chrono::milliseconds(std::stoul(runMilliseconds)));
+    }
+    if (!recordFile.empty()) {
+        std::ofstream(recordFile.c_str(), std::ios::app | std::ios::binary) << "ended=" << now() << "\n";
     }
     const std::wstring exitCode = setting(L"EXIT_CODE");
     return exitCode.empty() ? 0 : static_cast<int>(std::stoul(exitCode));
