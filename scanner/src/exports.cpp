@@ -33,7 +33,6 @@ SCANLET_API void startQRCodeDetector(QRCodeDetectedCallback codeCallback, int32_
 {
     withoutExceptions("startQRCodeDetector", [&] {
         std::lock_guard<std::mutex> lock(state.stateMutex);
-        state.stopRequested = false;
         if (state.running) {
             std::cerr << "QR code detection is already running." << std::endl;
             return;
@@ -44,6 +43,8 @@ SCANLET_API void startQRCodeDetector(QRCodeDetectedCallback codeCallback, int32_
                       << std::endl;
             return;
         }
+        // Only now: a refused start must not cancel a stop that another thread is waiting on.
+        state.stopRequested = false;
         state.codeCount = initialCount;
         state.codeCallback = codeCallback;
         try {

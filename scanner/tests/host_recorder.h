@@ -35,6 +35,11 @@ public:
     {
         startQRCodeDetector(onCode, initialCount, known.data(), static_cast<std::int32_t>(known.size()));
     }
+    // For hosts that pass a known-code array and count that do not match.
+    void start(std::int32_t initialCount, const char* const* known, std::int32_t knownCount)
+    {
+        startQRCodeDetector(onCode, initialCount, known, knownCount);
+    }
 
     // Waits until condition holds; false after the timeout.
     bool waitFor(const std::function<bool()>& condition, std::chrono::seconds timeout = std::chrono::seconds(30))
