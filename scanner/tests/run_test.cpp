@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <stdexcept>
 
 namespace {
@@ -23,12 +22,11 @@ protected:
     // Writes the scenes as footage of this test's own and makes runs replay it.
     void replay(const std::vector<footage::Scene>& scenes)
     {
-        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        const auto folder = std::filesystem::temp_directory_path() / "scanlet-run-test" / test->name();
-        std::filesystem::remove_all(folder);
-        scanlet::setReplaySource(footage::writeSequence(folder.string(), scenes));
+        scanlet::setReplaySource(footage::writeSequence(folder.path().string(), scenes));
     }
     void TearDown() override { scanlet::setReplaySource(""); }
+
+    footage::ScratchFolder folder{"scanlet-run-test"};
 };
 
 TEST_F(Run, ReportsEachNewCodeOnceOnTheScanningThreadAndIgnoresCodesOutsideTheRegion)

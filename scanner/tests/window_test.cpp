@@ -45,12 +45,10 @@ class Window : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        const auto folder = std::filesystem::temp_directory_path() / "scanlet-window-test";
-        std::filesystem::remove_all(folder);
         const std::string text = "window";
         const cv::Mat frame = footage::frameWith({{text, footage::centredIn({1920, 1080}, text)}});
         // Long enough that frames still flow whenever the test acts.
-        scanlet::setReplaySource(footage::writeSequence(folder.string(), {{frame, 3000}}));
+        scanlet::setReplaySource(footage::writeSequence(folder.path().string(), {{frame, 3000}}));
         host.start(0);
         ASSERT_TRUE(host.waitForCodes(1));
         window = findWindow();
@@ -58,6 +56,7 @@ protected:
     }
     void TearDown() override { scanlet::setReplaySource(""); }
 
+    footage::ScratchFolder folder{"scanlet-window-test"};
     HostRecorder host;
     std::string window;
 };
@@ -73,7 +72,7 @@ TEST_F(Window, OpensAt960x540AndShowsTheRegionOutlineAndTheCaption)
 {
     EXPECT_NE(shell("xdotool getwindowgeometry " + window).find("Geometry: 960x540"), std::string::npos);
 
-    const auto shot = std::filesystem::temp_directory_path() / "scanlet-window.png";
+    const auto shot = folder.path() / "window.png";
     shell("import -window " + window + " " + shot.string());
     const cv::Mat image = cv::imread(shot.string());
     ASSERT_FALSE(image.empty());

@@ -6,8 +6,27 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <random>
+#include <system_error>
 
 namespace footage {
+
+ScratchFolder::ScratchFolder(const std::string& name)
+{
+    std::random_device entropy;
+    for (;;) {
+        folder = std::filesystem::temp_directory_path() / (name + "-" + std::to_string(entropy()));
+        if (std::filesystem::create_directories(folder)) {
+            return;
+        }
+    }
+}
+
+ScratchFolder::~ScratchFolder()
+{
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+}
 namespace {
 
 cv::Mat codeImage(const std::string& text, int moduleSize)

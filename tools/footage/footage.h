@@ -2,10 +2,26 @@
 
 #include <opencv2/core.hpp>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace footage {
+
+// A fresh folder of this process's own under the temp folder, removed with
+// the object, so that test runs side by side never share footage.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(const std::string& name);
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    const std::filesystem::path& path() const { return folder; }
+
+private:
+    std::filesystem::path folder;
+};
 
 // A code to draw into a frame, its top-left corner in frame coordinates.
 struct Placement {
