@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <iostream>
+#include <mutex>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -123,8 +124,14 @@ void guarded(const char* what, Step step)
 void shutDown(bool displayReached)
 {
     state.running = false;
-    if (state.stoppedCallback != nullptr) {
-        guarded("the stopped callback", [] { state.stoppedCallback(true); });
+    // The host may swap or clear the callback from another thread at any time.
+    QRCodeDetectionStoppedCallback stoppedCallback = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(state.stateMutex);
+        stoppedCallback = state.stoppedCallback;
+    }
+    if (stoppedCallback != nullptr) {
+        guarded("the stopped callback", [&] { stoppedCallback(true); });
     }
     state.seenCodes.clear();
     if (displayReached) {

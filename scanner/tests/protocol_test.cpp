@@ -7,8 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <filesystem>
-#include <future>
+#include <thread>
 
 namespace {
 
@@ -28,12 +27,11 @@ class Protocol : public ::testing::Test {
 protected:
     void replay(const std::vector<footage::Scene>& scenes)
     {
-        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
-        const auto folder = std::filesystem::temp_directory_path() / "scanlet-protocol-test" / test->name();
-        std::filesystem::remove_all(folder);
-        scanlet::setReplaySource(footage::writeSequence(folder.string(), scenes));
+        scanlet::setReplaySource(footage::writeSequence(folder.path().string(), scenes));
     }
     void TearDown() override { scanlet::setReplaySource(""); }
+
+    footage::ScratchFolder folder{"scanlet-protocol-test"};
 };
 
 TEST_F(Protocol, StopWithoutARunAndRepeatedStopsChangeNothing)
