@@ -3,6 +3,7 @@
 #include "camera.h"
 #include "detect_in_region.h"
 #include "detector_state.h"
+#include "report_errors.h"
 
 #include <opencv2/highgui.hpp>
 #include <opencv2/imgproc.hpp>
@@ -109,18 +110,6 @@ void runScanner(bool& displayReached)
 
 // The shutdown runs outside the run's handler; an exception escaping it would
 // end the host's process, so each step that can throw reports and goes on.
-template <typename Step>
-void guarded(const char* what, Step step)
-{
-    try {
-        step();
-    } catch (const std::exception& error) {
-        std::cerr << "Error in " << what << ": " << error.what() << std::endl;
-    } catch (...) {
-        std::cerr << "Unknown error in " << what << std::endl;
-    }
-}
-
 void shutDown(bool displayReached)
 {
     state.running = false;
@@ -131,13 +120,13 @@ void shutDown(bool displayReached)
         stoppedCallback = state.stoppedCallback;
     }
     if (stoppedCallback != nullptr) {
-        guarded("the stopped callback", [&] { stoppedCallback(true); });
+        reportErrors("the stopped callback", [&] { stoppedCallback(true); });
     }
     state.seenCodes.clear();
     if (displayReached) {
-        guarded("destroyAllWindows", [] { state.display.destroyAllWindows(); });
+        reportErrors("destroyAllWindows", [] { state.display.destroyAllWindows(); });
     }
-    guarded("releasing the camera", [] {
+    reportErrors("releasing the camera", [] {
         if (state.camera.isOpened()) {
             state.camera.release();
         }

@@ -1,6 +1,7 @@
 #include "detection_thread.h"
 #include "detector_state.h"
 #include "known_codes.h"
+#include "report_errors.h"
 
 #include <scanlet/scanlet.h>
 
@@ -9,29 +10,13 @@
 
 using scanlet::state;
 
-namespace {
-
 // A C host cannot catch a C++ exception: each export reports it and returns.
-template <typename Body>
-void withoutExceptions(const char* exportName, Body body)
-{
-    try {
-        body();
-    } catch (const std::exception& error) {
-        std::cerr << "Error in " << exportName << ": " << error.what() << std::endl;
-    } catch (...) {
-        std::cerr << "Unknown error in " << exportName << std::endl;
-    }
-}
-
-}
-
 extern "C" {
 
 SCANLET_API void startQRCodeDetector(QRCodeDetectedCallback codeCallback, int32_t initialCount,
                                      const char* const* knownCodes, int32_t knownCodeCount)
 {
-    withoutExceptions("startQRCodeDetector", [&] {
+    scanlet::reportErrors("startQRCodeDetector", [&] {
         std::lock_guard<std::mutex> lock(state.stateMutex);
         if (state.running) {
             std::cerr << "QR code detection is already running." << std::endl;
@@ -60,7 +45,7 @@ SCANLET_API void startQRCodeDetector(QRCodeDetectedCallback codeCallback, int32_
 
 SCANLET_API void stopQRCodeDetector(void)
 {
-    withoutExceptions("stopQRCodeDetector", [] {
+    scanlet::reportErrors("stopQRCodeDetector", [] {
         {
             std::lock_guard<std::mutex> lock(state.stateMutex);
             state.stopRequested = true;
@@ -74,7 +59,7 @@ SCANLET_API void stopQRCodeDetector(void)
 SCANLET_API int32_t getQRCodeCount(void)
 {
     int32_t count = 0;
-    withoutExceptions("getQRCodeCount", [&] {
+    scanlet::reportErrors("getQRCodeCount", [&] {
         std::lock_guard<std::mutex> lock(state.stateMutex);
         count = state.codeCount;
     });
@@ -83,7 +68,7 @@ SCANLET_API int32_t getQRCodeCount(void)
 
 SCANLET_API void setQRCodeDetectionStoppedCallback(QRCodeDetectionStoppedCallback callback)
 {
-    withoutExceptions("setQRCodeDetectionStoppedCallback", [&] {
+    scanlet::reportErrors("setQRCodeDetectionStoppedCallback", [&] {
         std::lock_guard<std::mutex> lock(state.stateMutex);
         state.stoppedCallback = callback;
     });

@@ -1,38 +1,20 @@
-#include "footage.h"
 #include "host_recorder.h"
+#include "replay_test.h"
 
 #include "detector_state.h"
-#include "replay_camera.h"
-
-#include <gtest/gtest.h>
 
 #include <atomic>
 #include <thread>
 
 namespace {
 
-const cv::Size hd(1920, 1080);
-const std::string failedRead = "Error: Failed to read frame from camera.";
-const std::string noCamera = "Error: No available camera could be opened.\n"
-                             "Unhandled exception in qrCodeDetectionThread: Error: Camera could not be opened.\n";
-
-cv::Mat centred(const std::string& text)
-{
-    return footage::frameWith({{text, footage::centredIn(hd, text)}});
-}
+using replay::centred;
+using replay::failedRead;
+using replay::noCamera;
 
 // Hosts that break the calling protocol: none of it may end the host's process,
 // and every later run must behave as if the break had never happened.
-class Protocol : public ::testing::Test {
-protected:
-    void replay(const std::vector<footage::Scene>& scenes)
-    {
-        scanlet::setReplaySource(footage::writeSequence(folder.path().string(), scenes));
-    }
-    void TearDown() override { scanlet::setReplaySource(""); }
-
-    footage::ScratchFolder folder{"scanlet-protocol-test"};
-};
+class Protocol : public replay::Test {};
 
 TEST_F(Protocol, StopWithoutARunAndRepeatedStopsChangeNothing)
 {

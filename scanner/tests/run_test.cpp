@@ -1,33 +1,14 @@
-#include "footage.h"
 #include "host_recorder.h"
-
-#include "replay_camera.h"
-
-#include <gtest/gtest.h>
+#include "replay_test.h"
 
 #include <stdexcept>
 
 namespace {
 
-const cv::Size hd(1920, 1080);
-const std::string failedRead = "Error: Failed to read frame from camera.";
+using replay::centred;
+using replay::failedRead;
 
-cv::Mat centred(const std::string& text)
-{
-    return footage::frameWith({{text, footage::centredIn(hd, text)}});
-}
-
-class Run : public ::testing::Test {
-protected:
-    // Writes the scenes as footage of this test's own and makes runs replay it.
-    void replay(const std::vector<footage::Scene>& scenes)
-    {
-        scanlet::setReplaySource(footage::writeSequence(folder.path().string(), scenes));
-    }
-    void TearDown() override { scanlet::setReplaySource(""); }
-
-    footage::ScratchFolder folder{"scanlet-run-test"};
-};
+class Run : public replay::Test {};
 
 TEST_F(Run, ReportsEachNewCodeOnceOnTheScanningThreadAndIgnoresCodesOutsideTheRegion)
 {
@@ -113,9 +94,7 @@ TEST_F(Run, WithoutACameraTheRunEndsAndTellsTheHost)
     ASSERT_TRUE(host.waitForStopped());
     stopQRCodeDetector();
     auto lock = host.lock();
-    EXPECT_EQ(host.errors,
-              "Error: No available camera could be opened.\n"
-              "Unhandled exception in qrCodeDetectionThread: Error: Camera could not be opened.\n");
+    EXPECT_EQ(host.errors, replay::noCamera);
     EXPECT_TRUE(host.stoppedArgument);
     EXPECT_EQ(getQRCodeCount(), 2);
 }

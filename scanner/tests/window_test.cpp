@@ -1,3 +1,4 @@
+#include "desktop.h"
 #include "footage.h"
 #include "host_recorder.h"
 
@@ -8,32 +9,18 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <memory>
 
 namespace {
 
 const std::string title = "QR Code Reader";
 
-std::string shell(const std::string& command)
-{
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    std::string output;
-    char buffer[256];
-    while (pipe && fgets(buffer, sizeof buffer, pipe.get()) != nullptr) {
-        output += buffer;
-    }
-    return output;
-}
-
-// The X window id of the scanner's window once it is mapped, or empty.
+// The scanner's window once it is mapped, or empty.
 std::string findWindow()
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string id = shell("xdotool search --onlyvisible --name '^" + title + "$' 2>/dev/null | head -n 1");
+        const std::string id = desktop::findWindow(title);
         if (!id.empty()) {
-            id.pop_back();
             return id;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
@@ -70,10 +57,10 @@ cv::Rect boundsOf(const cv::Mat& image, const cv::Scalar& low, const cv::Scalar&
 
 TEST_F(Window, OpensAt960x540AndShowsTheRegionOutlineAndTheCaption)
 {
-    EXPECT_NE(shell("xdotool getwindowgeometry " + window).find("Geometry: 960x540"), std::string::npos);
+    EXPECT_NE(desktop::shell("xdotool getwindowgeometry " + window).find("Geometry: 960x540"), std::string::npos);
 
     const auto shot = folder.path() / "window.png";
-    shell("import -window " + window + " " + shot.string());
+    ASSERT_TRUE(desktop::screenshot(window, shot.string()));
     const cv::Mat image = cv::imread(shot.string());
     ASSERT_FALSE(image.empty());
 
@@ -105,15 +92,15 @@ TEST_F(Window, OpensAt960x540AndShowsTheRegionOutlineAndTheCaption)
 
 TEST_F(Window, EscEndsTheRun)
 {
-    shell("xdotool windowactivate --sync " + window + " key Escape");
+    desktop::shell("xdotool windowactivate --sync " + window + " key Escape");
     ASSERT_TRUE(host.waitForStopped());
     stopQRCodeDetector();
-    EXPECT_TRUE(shell("xdotool search --onlyvisible --name '^" + title + "$'").empty());
+    EXPECT_TRUE(desktop::findWindow(title).empty());
 }
 
 TEST_F(Window, ClosingTheWindowEndsTheRun)
 {
-    shell("wmctrl -c '" + title + "'");
+    desktop::shell("wmctrl -c '" + title + "'");
     ASSERT_TRUE(host.waitForStopped());
     stopQRCodeDetector();
     auto lock = host.lock();

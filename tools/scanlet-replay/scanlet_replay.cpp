@@ -2,18 +2,16 @@
 // window, as if a camera delivered it. Prints each code the host callback
 // receives and the final count, and saves a screenshot of the window once the
 // footage has been played.
+#include "desktop.h"
 #include "replay_camera.h"
 
 #include <scanlet/scanlet.h>
 
 #include <condition_variable>
-#include <cstdio>
-#include <cstdlib>
 #include <deque>
 #include <fstream>
 #include <functional>
 #include <iostream>
-#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -66,25 +64,10 @@ private:
     std::string line;
 };
 
-std::string shell(const std::string& command)
-{
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    std::string output;
-    char buffer[256];
-    while (pipe && fgets(buffer, sizeof buffer, pipe.get()) != nullptr) {
-        output += buffer;
-    }
-    return output;
-}
-
 bool saveScreenshot(const std::string& path)
 {
-    std::string window = shell("xdotool search --onlyvisible --name '^QR Code Reader$' 2>/dev/null | head -n 1");
-    if (window.empty()) {
-        return false;
-    }
-    window.pop_back();
-    return std::system(("import -window " + window + " '" + path + "'").c_str()) == 0;
+    const std::string window = desktop::findWindow("QR Code Reader");
+    return !window.empty() && desktop::screenshot(window, path);
 }
 
 int usage(const char* program)
