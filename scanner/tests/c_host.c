@@ -63,6 +63,8 @@ int main(int argc, char** argv)
         return 2;
     }
 
+    printf("count before start: %d\n", (int)count());
+    fflush(stdout);
     const char* known[] = {"first", "second"};
     setStopped(onStopped);
     start(onCode, 5, known, 2);
