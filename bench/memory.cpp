@@ -2,11 +2,14 @@
 // cycles, against the size after the first run. Also the real frame rate of
 // the long run, from its start to the end of its clip.
 #include "clip.h"
-#include "host.h"
+#include "footage.h"
+#include "host_recorder.h"
 
 #include "replay_camera.h"
 
 #include <scanlet/scanlet.h>
+
+#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -30,6 +33,15 @@ std::string megabytesAbsolute(std::int64_t bytes)
     return megabytes(bytes).substr(1);
 }
 
+std::int64_t residentBytes()
+{
+    std::ifstream statm("/proc/self/statm");
+    std::int64_t size = 0;
+    std::int64_t resident = 0;
+    statm >> size >> resident;
+    return resident * sysconf(_SC_PAGESIZE);
+}
+
 }
 
 int main(int argc, char** argv)
@@ -40,9 +52,9 @@ int main(int argc, char** argv)
     }
     const int frames = argc > 2 ? std::stoi(argv[2]) : 10000;
     const int cycles = argc > 3 ? std::stoi(argv[3]) : 1000;
-    const auto folder = std::filesystem::temp_directory_path() / "scanlet-bench-memory";
-    const std::string shortClip = bench::clip((folder / "short").string(), 60);
-    const std::string longClip = bench::clip((folder / "long").string(), frames);
+    const footage::ScratchFolder folder("scanlet-bench-memory");
+    const std::string shortClip = bench::clip((folder.path() / "short").string(), 60);
+    const std::string longClip = bench::clip((folder.path() / "long").string(), frames);
 
     std::int64_t afterFirst = 0;
     std::int64_t afterLong = 0;
@@ -51,33 +63,35 @@ int main(int argc, char** argv)
     bool longEnded = false;
     int stopped = 0;
     {
-        bench::Host host;
+        HostRecorder host;
         scanlet::setReplaySource(shortClip);
-        host.start();
+        host.start(0);
         host.waitForCodes(1);
         stopQRCodeDetector();
-        afterFirst = bench::residentBytes();
+        afterFirst = residentBytes();
 
         scanlet::setReplaySource(longClip);
         host.reset();
         const auto started = std::chrono::steady_clock::now();
-        host.start();
-        longEnded = host.waitForClipEnd(std::chrono::seconds(1800));
+        host.start(0);
+        longEnded = host.waitForLine("Error: Failed to read frame from camera.", 1, std::chrono::seconds(1800));
         seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
         stopQRCodeDetector();
-        afterLong = bench::residentBytes();
+        afterLong = residentBytes();
 
         scanlet::setReplaySource(shortClip);
         host.reset();
         for (int cycle = 0; cycle < cycles; ++cycle) {
-            host.start();
+            host.start(0);
             stopQRCodeDetector();
         }
-        stopped = host.stoppedCalls();
-        afterCycles = bench::residentBytes();
+        {
+            auto lock = host.lock();
+            stopped = host.stoppedCalls;
+        }
+        afterCycles = residentBytes();
     }
     scanlet::setReplaySource("");
-    std::filesystem::remove_all(folder);
 
     std::ofstream out(argv[1]);
     out << "| After | Resident | Against the first run |\n|---|---:|---:|\n"

@@ -1,7 +1,8 @@
 // Stop latency: how long the host's stopQRCodeDetector call takes to return
 // while frames flow, over many runs, as a distribution.
 #include "clip.h"
-#include "host.h"
+#include "footage.h"
+#include "host_recorder.h"
 
 #include "replay_camera.h"
 
@@ -37,8 +38,8 @@ int main(int argc, char** argv)
         return 2;
     }
     const int runs = argc > 2 ? std::stoi(argv[2]) : 200;
-    const auto folder = std::filesystem::temp_directory_path() / "scanlet-bench-stop-latency";
-    scanlet::setReplaySource(bench::clip(folder.string(), 2000));
+    const footage::ScratchFolder folder("scanlet-bench-stop-latency");
+    scanlet::setReplaySource(bench::clip(folder.path().string(), 2000));
 
     // Stops land at random moments of the frame loop, not in step with it.
     std::mt19937 random(7);
@@ -46,10 +47,10 @@ int main(int argc, char** argv)
     std::vector<double> latencies;
     int lost = 0;
     {
-        bench::Host host;
+        HostRecorder host;
         for (int run = 0; run < runs; ++run) {
             host.reset();
-            host.start();
+            host.start(0);
             if (!host.waitForCodes(1)) {
                 ++lost;
             }
@@ -57,11 +58,11 @@ int main(int argc, char** argv)
             const auto asked = std::chrono::steady_clock::now();
             stopQRCodeDetector();
             latencies.push_back(Milliseconds(std::chrono::steady_clock::now() - asked).count());
-            lost += host.stoppedCalls() != 1;
+            auto lock = host.lock();
+            lost += host.stoppedCalls != 1;
         }
     }
     scanlet::setReplaySource("");
-    std::filesystem::remove_all(folder);
 
     std::sort(latencies.begin(), latencies.end());
     std::ofstream out(argv[1]);

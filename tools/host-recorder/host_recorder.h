@@ -56,9 +56,21 @@ public:
     {
         return waitFor([&] { return stoppedCalls >= count; });
     }
-    bool waitForLine(const std::string& line, int times = 1)
+    bool waitForLine(const std::string& line, int times = 1,
+                     std::chrono::seconds timeout = std::chrono::seconds(30))
     {
-        return waitFor([&] { return countLines(line) >= times; });
+        return waitFor([&] { return countLines(line) >= times; }, timeout);
+    }
+
+    // Forgets what earlier runs delivered.
+    void reset()
+    {
+        std::lock_guard<std::mutex> guard(mutex);
+        codes.clear();
+        codeThreads.clear();
+        stoppedCalls = 0;
+        stoppedArgument = false;
+        errors.clear();
     }
 
     // Everything below is read under lock() once the run has been stopped, or
