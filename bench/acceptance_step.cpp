@@ -49,30 +49,22 @@ cv::Mat unreadableCode()
     return scaled;
 }
 
-void forget()
-{
-    std::lock_guard<std::mutex> lock(scanlet::state.stateMutex);
-    scanlet::state.seenCodes.clear();
-    scanlet::state.codeCount = 0;
-}
-
 void measure(benchmark::State& run, const bench::NamedDecoder& named, const cv::Mat& frame)
 {
     auto decoder = named.make();
     const cv::Rect region = scanlet::scanRegion(frame.size());
     cv::Mat working = frame.clone();
-    forget();
+    scanlet::DetectorState scanner;
     for (auto _ : run) {
         run.PauseTiming();
         frame(region).copyTo(working(region));
-        scanlet::state.seenCodes.clear();
+        scanner.seenCodes.clear();
         run.ResumeTiming();
         cv::Mat view = working(region);
-        benchmark::DoNotOptimize(scanlet::detectInRegion(*decoder, view));
+        benchmark::DoNotOptimize(scanlet::detectInRegion(scanner, *decoder, view));
     }
     // Every iteration starts with nothing seen, so each acceptance counts once.
-    run.counters["accepted"] = benchmark::Counter(scanlet::state.codeCount, benchmark::Counter::kAvgIterations);
-    forget();
+    run.counters["accepted"] = benchmark::Counter(scanner.codeCount, benchmark::Counter::kAvgIterations);
 }
 
 void registerAll()

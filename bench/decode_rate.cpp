@@ -75,14 +75,10 @@ std::vector<std::string> accept(scanlet::Decoder& decoder, const cv::Mat& frame)
 {
     cv::Mat working = frame.clone();
     cv::Mat region = working(scanlet::scanRegion(working.size()));
-    {
-        std::lock_guard<std::mutex> lock(scanlet::state.stateMutex);
-        scanlet::state.seenCodes.clear();
-        scanlet::state.codeCount = 0;
-        scanlet::state.codeCallback = onCode;
-    }
+    scanlet::DetectorState scanner;
+    scanner.codeCallback = onCode;
     reported.clear();
-    scanlet::detectInRegion(decoder, region);
+    scanlet::detectInRegion(scanner, decoder, region);
     return reported;
 }
 

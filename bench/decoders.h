@@ -7,16 +7,6 @@
 #include <string>
 #include <vector>
 
-namespace scanlet {
-
-// Both implementations, built into the benchmarks under names of their own so
-// that one run can compare them; the library itself only ever has the one its
-// build was configured with.
-std::unique_ptr<Decoder> makeZxingDecoder();
-std::unique_ptr<Decoder> makeOpenCvDecoder();
-
-}
-
 namespace bench {
 
 struct NamedDecoder {
@@ -24,7 +14,7 @@ struct NamedDecoder {
     std::function<std::unique_ptr<scanlet::Decoder>()> make;
 };
 
-// The configured default comes first.
+// Every decoder the library was built with, the configured default first.
 std::vector<NamedDecoder> decoders();
 
 }

@@ -26,13 +26,6 @@ constexpr int trialsPerSpeed = 20;
 constexpr int patience = 30;
 const std::vector<int> speeds{4, 8, 16, 32};
 
-int reports = 0;
-
-void onCode(const char*)
-{
-    ++reports;
-}
-
 // The frame with the code's left edge at x, smeared over half the frame
 // interval's travel as a camera's exposure smears it.
 cv::Mat frameAt(const cv::Mat& code, int x, int y, int speed)
@@ -55,12 +48,7 @@ int framesLate(scanlet::Decoder& decoder, const cv::Mat& code, int speed, cv::RN
     const int y = region.y + rng.uniform(0, region.height - code.rows);
     // The first step that leaves the code whole in the region, from a random phase.
     const int firstWhole = region.x + rng.uniform(0, speed);
-    {
-        std::lock_guard<std::mutex> lock(scanlet::state.stateMutex);
-        scanlet::state.seenCodes.clear();
-        scanlet::state.codeCallback = onCode;
-    }
-    reports = 0;
+    scanlet::DetectorState scanner;
     for (int frame = 0; frame <= patience; ++frame) {
         const int x = firstWhole + frame * speed;
         if (x + code.cols > region.br().x) {
@@ -68,8 +56,7 @@ int framesLate(scanlet::Decoder& decoder, const cv::Mat& code, int speed, cv::RN
         }
         cv::Mat image = frameAt(code, x, y, speed);
         cv::Mat view = image(region);
-        scanlet::detectInRegion(decoder, view);
-        if (reports > 0) {
+        if (scanlet::detectInRegion(scanner, decoder, view) == scanlet::Detection::Accepted) {
             return frame;
         }
     }
@@ -84,7 +71,7 @@ int main(int argc, char** argv)
         std::cerr << "usage: " << argv[0] << " report.md" << std::endl;
         return 2;
     }
-    auto decoder = scanlet::makeDecoder();
+    auto decoder = scanlet::makeDecoder(scanlet::configuredDecoder());
     const cv::Mat code = bench::codeImage("https://example.com/ticket/8f14e45f", moduleSize);
     cv::RNG rng(11);
 
@@ -108,10 +95,6 @@ int main(int argc, char** argv)
         out << "| " << speed << " px/frame | " << trialsPerSpeed << " | " << same << " | " << one << " | " << more
             << " | " << missed << " | " << (same + one + more > 0 ? std::to_string(worst) + " frames" : "-")
             << " |\n";
-    }
-    {
-        std::lock_guard<std::mutex> lock(scanlet::state.stateMutex);
-        scanlet::state.codeCallback = nullptr;
     }
     return out ? 0 : 1;
 }

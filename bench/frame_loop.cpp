@@ -4,6 +4,9 @@
 #include "decoder.h"
 #include "detect_in_region.h"
 #include "detector_state.h"
+#include "display.h"
+#include "scan_region.h"
+#include "overlays.h"
 
 #include <opencv2/highgui.hpp>
 #include <opencv2/imgproc.hpp>
@@ -14,7 +17,6 @@
 #include <fstream>
 #include <iomanip>
 #include <iostream>
-#include <sstream>
 
 namespace {
 
@@ -25,16 +27,6 @@ constexpr int keyWaitMs = 10;
 enum Part { reading, decoding, drawing, showing, waiting, parts };
 const std::array<const char*, parts> partNames{"reading the frame", "decoding (acceptance step)", "drawing",
                                                "showing", "waiting for a key"};
-
-void draw(cv::Mat& frame, cv::Mat& regionView, const cv::Rect& region)
-{
-    regionView.copyTo(frame(region));
-    std::stringstream caption;
-    caption << "QR Codes Detected: " << scanlet::state.codeCount;
-    cv::putText(frame, caption.str(), cv::Point(20, 40), cv::FONT_HERSHEY_SIMPLEX, 1.0, cv::Scalar(0, 255, 0), 2,
-                cv::LINE_8, false);
-    cv::rectangle(frame, region, cv::Scalar(255, 0, 0), 2, cv::LINE_8, 0);
-}
 
 }
 
@@ -49,10 +41,11 @@ int main(int argc, char** argv)
         std::cerr << "cannot open " << argv[1] << std::endl;
         return 1;
     }
-    auto& display = scanlet::state.display;
+    scanlet::DetectorState scanner;
+    scanlet::Display& display = scanner.display;
     display.namedWindow(windowName, cv::WINDOW_NORMAL);
-    display.resizeWindow(windowName, 960, 540);
-    auto decoder = scanlet::makeDecoder();
+    display.resizeWindow(windowName, scanlet::fullHd.width / 2, scanlet::fullHd.height / 2);
+    auto decoder = scanlet::makeDecoder(scanlet::configuredDecoder());
 
     std::array<Clock::duration, parts> spent{};
     int frames = 0;
@@ -71,9 +64,10 @@ int main(int argc, char** argv)
         lap(reading);
         const cv::Rect region = scanlet::scanRegion(frame.size());
         cv::Mat regionView = frame(region);
-        scanlet::detectInRegion(*decoder, regionView);
+        scanlet::detectInRegion(scanner, *decoder, regionView);
         lap(decoding);
-        draw(frame, regionView, region);
+        regionView.copyTo(frame(region));
+        scanlet::drawOverlays(frame, region, scanner.codeCount);
         lap(drawing);
         display.imshow(windowName, frame);
         lap(showing);

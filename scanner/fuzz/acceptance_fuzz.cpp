@@ -35,17 +35,18 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 // may touch the frame outside its region.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const auto decoder = scanlet::makeDecoder();
+    static const auto decoder = scanlet::makeDecoder(scanlet::configuredDecoder());
+    static scanlet::DetectorState scanner;
     discarded.str("");
 
     auto image = fuzz_image::decode(data, size);
     const cv::Rect area = image.wholeImage ? cv::Rect({}, image.frame.size()) : scanlet::scanRegion(image.frame.size());
     const cv::Mat before = image.frame.clone();
     cv::Mat region = image.frame(area);
-    scanlet::detectInRegion(*decoder, region);
+    scanlet::detectInRegion(scanner, *decoder, region);
     if (!sameOutside(before, image.frame, area)) {
         __builtin_trap();
     }
-    scanlet::state.seenCodes.clear();
+    scanner.seenCodes.clear();
     return 0;
 }

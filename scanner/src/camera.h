@@ -1,12 +1,21 @@
 #pragma once
 
+#include "frame_source.h"
+
 #include <opencv2/videoio.hpp>
 
 namespace scanlet {
 
-// Opens the run's frame source into camera; false when none could be opened.
-// The library opens a real camera; developer builds link a replacement that
-// replays footage instead.
-bool openCamera(cv::VideoCapture& camera);
+// The first camera that opens at index 0, 1 or 2, asked for full HD frames.
+class Camera final : public FrameSource {
+public:
+    bool open() override;
+    bool read(cv::Mat& frame) override { return capture.read(frame); }
+    bool isOpened() const override { return capture.isOpened(); }
+    void release() override { capture.release(); }
+
+private:
+    cv::VideoCapture capture;
+};
 
 }

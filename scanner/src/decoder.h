@@ -35,7 +35,18 @@ public:
     virtual Decoded decode(const cv::Mat& region) = 0;
 };
 
-// The decoder this build was configured with.
-std::unique_ptr<Decoder> makeDecoder();
+// The decoding libraries the library can be built with.
+enum class DecoderKind { ZXing, OpenCV };
+
+// The one this build uses unless told otherwise.
+DecoderKind configuredDecoder();
+
+// Whether this build has kind; makeDecoder throws std::invalid_argument for
+// one it lacks.
+bool isBuiltIn(DecoderKind kind);
+std::unique_ptr<Decoder> makeDecoder(DecoderKind kind);
+
+std::unique_ptr<Decoder> makeZxingDecoder();
+std::unique_ptr<Decoder> makeOpenCvDecoder();
 
 }

@@ -1,9 +1,25 @@
 #pragma once
 
+#include "decoder.h"
+#include "detector_state.h"
+#include "display.h"
+#include "frame_source.h"
+
+#include <functional>
+#include <memory>
+
 namespace scanlet {
 
+// What one run works with besides its scanner's state.
+struct RunParts {
+    std::unique_ptr<FrameSource> frames;
+    std::function<std::unique_ptr<Decoder>()> makeDecoder;
+    Display& display;
+};
+
 // Body of the scanning thread: one call is one run, from opening the window
-// and the camera through the frame loop to the shutdown that tells the host.
-void qrCodeDetectionThread();
+// and the frame source through the frame loop to the shutdown that tells the
+// host.
+void qrCodeDetectionThread(DetectorState& state, RunParts parts);
 
 }

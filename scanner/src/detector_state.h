@@ -1,13 +1,14 @@
 #pragma once
 
 #include "display.h"
+#include "frame_source.h"
 
 #include <scanlet/scanlet.h>
 
-#include <opencv2/videoio.hpp>
-
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
@@ -15,29 +16,40 @@
 
 namespace scanlet {
 
-// The scanner's whole state: one per process, alive from library load to unload.
+// One scanner: what its runs share with the host. The library has one for the
+// whole process, `state`, which the four exports work on; tests and benchmarks
+// make their own.
 struct DetectorState {
     std::mutex stateMutex;
+    // Serialises starts and stops, so that two stops never join the same
+    // thread and a start never slips in between a stop's request and its join.
+    // Never held while the library calls the host.
+    std::mutex controlMutex;
     std::set<std::string> seenCodes;
     std::thread worker;
-    cv::VideoCapture camera;
     // The window library binds to the first thread that opens a window, so every
     // window call of every run goes through this one long-lived thread.
     Display display;
     std::atomic<bool> running{false};
     std::atomic<bool> stopRequested{false};
+    // Set once the process has begun to exit: the host's objects may already
+    // be gone, so no callback reaches it any more.
+    std::atomic<bool> exiting{false};
     std::int32_t codeCount = 0;
     QRCodeDetectedCallback codeCallback = nullptr;
     QRCodeDetectionStoppedCallback stoppedCallback = nullptr;
+    // Where the next run's frames come from; a camera unless a developer
+    // build says otherwise.
+    std::function<std::unique_ptr<FrameSource>()> makeFrameSource;
 
-    DetectorState() = default;
+    DetectorState();
     DetectorState(const DetectorState&) = delete;
     DetectorState& operator=(const DetectorState&) = delete;
-    // A host may exit or unload while a run still exists: end it rather than let
-    // a joinable thread abort the process.
+    // Ends a run that still exists without calling the host.
     ~DetectorState();
 };
 
+// The process's one scanner.
 extern DetectorState state;
 
 }

@@ -3,7 +3,7 @@
 #include <opencv2/highgui.hpp>
 
 #if defined(SCANLET_PROBE_X11)
-#include <xcb/xcb.h>
+#include "window_platform.h"
 #endif
 
 namespace scanlet {
@@ -23,10 +23,7 @@ Display::~Display()
 bool Display::isAvailable()
 {
 #if defined(SCANLET_PROBE_X11)
-    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-    const bool connected = xcb_connection_has_error(connection) == 0;
-    xcb_disconnect(connection);
-    return connected;
+    return isPlatformReachable();
 #else
     return true;
 #endif

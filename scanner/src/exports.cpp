@@ -8,6 +8,51 @@
 #include <iostream>
 #include <mutex>
 
+namespace scanlet {
+namespace {
+
+void start(DetectorState& state, QRCodeDetectedCallback codeCallback, int32_t initialCount,
+           const char* const* knownCodes, int32_t knownCodeCount)
+{
+    // A start while another thread starts or stops is refused, never waits:
+    // a stop may be waiting for a run that only the user can end.
+    std::unique_lock<std::mutex> control(state.controlMutex, std::try_to_lock);
+    std::lock_guard<std::mutex> lock(state.stateMutex);
+    if (state.running || !control.owns_lock()) {
+        std::cerr << "QR code detection is already running." << std::endl;
+        return;
+    }
+    // Replacing a thread that was never joined would end the host's process.
+    if (state.worker.joinable()) {
+        std::cerr << "QR code detection has not been stopped: call stopQRCodeDetector before starting again."
+                  << std::endl;
+        return;
+    }
+    state.stopRequested = false;
+    state.codeCount = initialCount;
+    state.codeCallback = codeCallback;
+    insertKnownCodes(state.seenCodes, knownCodes, knownCodeCount);
+    RunParts parts{state.makeFrameSource(), [] { return makeDecoder(configuredDecoder()); }, state.display};
+    state.worker = std::thread(qrCodeDetectionThread, std::ref(state), std::move(parts));
+}
+
+void stop(DetectorState& state)
+{
+    // Taken before the request: a start cannot come between the request and
+    // the join, and a second stop waits here until the first has joined.
+    std::lock_guard<std::mutex> control(state.controlMutex);
+    {
+        std::lock_guard<std::mutex> lock(state.stateMutex);
+        state.stopRequested = true;
+    }
+    if (state.worker.joinable()) {
+        state.worker.join();
+    }
+}
+
+}
+}
+
 using scanlet::state;
 
 // A C host cannot catch a C++ exception: each export reports it and returns.
@@ -16,44 +61,13 @@ extern "C" {
 SCANLET_API void startQRCodeDetector(QRCodeDetectedCallback codeCallback, int32_t initialCount,
                                      const char* const* knownCodes, int32_t knownCodeCount)
 {
-    scanlet::reportErrors("startQRCodeDetector", [&] {
-        std::lock_guard<std::mutex> lock(state.stateMutex);
-        if (state.running) {
-            std::cerr << "QR code detection is already running." << std::endl;
-            return;
-        }
-        // Replacing a thread that was never joined would end the host's process.
-        if (state.worker.joinable()) {
-            std::cerr << "QR code detection has not been stopped: call stopQRCodeDetector before starting again."
-                      << std::endl;
-            return;
-        }
-        // Only now: a refused start must not cancel a stop that another thread is waiting on.
-        state.stopRequested = false;
-        state.codeCount = initialCount;
-        state.codeCallback = codeCallback;
-        try {
-            scanlet::insertKnownCodes(state.seenCodes, knownCodes, knownCodeCount);
-            state.worker = std::thread(scanlet::qrCodeDetectionThread);
-        } catch (...) {
-            // No run will empty them, and the next start must begin with only its own.
-            state.seenCodes.clear();
-            throw;
-        }
-    });
+    scanlet::reportErrors("startQRCodeDetector",
+                          [&] { scanlet::start(state, codeCallback, initialCount, knownCodes, knownCodeCount); });
 }
 
 SCANLET_API void stopQRCodeDetector(void)
 {
-    scanlet::reportErrors("stopQRCodeDetector", [] {
-        {
-            std::lock_guard<std::mutex> lock(state.stateMutex);
-            state.stopRequested = true;
-        }
-        if (state.worker.joinable()) {
-            state.worker.join();
-        }
-    });
+    scanlet::reportErrors("stopQRCodeDetector", [] { scanlet::stop(state); });
 }
 
 SCANLET_API int32_t getQRCodeCount(void)

@@ -22,7 +22,7 @@ private:
 
 }
 
-std::unique_ptr<Decoder> makeDecoder()
+std::unique_ptr<Decoder> makeOpenCvDecoder()
 {
     return std::make_unique<OpenCvDecoder>();
 }

@@ -1,31 +1,20 @@
 #include "replay_camera.h"
 
-#include "camera.h"
+#include "detector_state.h"
 
 #include <mutex>
 
 namespace scanlet {
-namespace {
 
-std::mutex sourceMutex;
-std::string replaySource;
-
+void setReplaySource(DetectorState& state, const std::string& source)
+{
+    std::lock_guard<std::mutex> lock(state.stateMutex);
+    state.makeFrameSource = [source] { return std::make_unique<ReplayCamera>(source); };
 }
 
 void setReplaySource(const std::string& source)
 {
-    std::lock_guard<std::mutex> lock(sourceMutex);
-    replaySource = source;
-}
-
-bool openCamera(cv::VideoCapture& camera)
-{
-    std::string source;
-    {
-        std::lock_guard<std::mutex> lock(sourceMutex);
-        source = replaySource;
-    }
-    return !source.empty() && camera.open(source, cv::CAP_ANY);
+    setReplaySource(state, source);
 }
 
 }

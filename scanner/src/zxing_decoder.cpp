@@ -60,7 +60,7 @@ private:
 
 }
 
-std::unique_ptr<Decoder> makeDecoder()
+std::unique_ptr<Decoder> makeZxingDecoder()
 {
     return std::make_unique<ZxingDecoder>();
 }

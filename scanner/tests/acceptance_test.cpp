@@ -7,10 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
 #include <sstream>
 #include <stdexcept>
-
-using scanlet::state;
 
 namespace {
 
@@ -39,26 +38,19 @@ class Acceptance : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        state.seenCodes.clear();
-        state.codeCount = 0;
         state.codeCallback = recordCode;
         reported.clear();
         errors.str("");
         previousCerr = std::cerr.rdbuf(errors.rdbuf());
     }
-    void TearDown() override
-    {
-        std::cerr.rdbuf(previousCerr);
-        state.codeCallback = nullptr;
-        state.seenCodes.clear();
-    }
+    void TearDown() override { std::cerr.rdbuf(previousCerr); }
 
-    // Runs one acceptance step on a fresh region; returns whether the frame is dropped.
-    bool detect(const std::string& text, std::vector<cv::Point> corners)
+    // Runs one acceptance step on a fresh region.
+    scanlet::Detection detect(const std::string& text, std::vector<cv::Point> corners)
     {
         decoder.next = {text, std::move(corners)};
         region = cv::Mat(540, 960, CV_8UC3, cv::Scalar::all(0));
-        return scanlet::detectInRegion(decoder, region);
+        return scanlet::detectInRegion(state, decoder, region);
     }
 
     bool outlined() const { return cv::countNonZero(region.reshape(1)) > 0; }
@@ -68,6 +60,7 @@ protected:
         return {{x, y}, {x + side, y}, {x + side, y + side}, {x, y + side}};
     }
 
+    scanlet::DetectorState state;
     ScriptedDecoder decoder;
     cv::Mat region;
     std::ostringstream errors;
@@ -76,7 +69,7 @@ protected:
 
 TEST_F(Acceptance, NewCodeIsCountedReportedAndOutlinedInGreen)
 {
-    EXPECT_FALSE(detect("alpha", square()));
+    EXPECT_EQ(detect("alpha", square()), scanlet::Detection::Accepted);
     EXPECT_EQ(state.codeCount, 1);
     EXPECT_EQ(reported, std::vector<std::string>{"alpha"});
     EXPECT_EQ(state.seenCodes.count("alpha"), 1u);
@@ -90,9 +83,11 @@ TEST_F(Acceptance, NewCodeIsCountedReportedAndOutlinedInGreen)
 
 TEST_F(Acceptance, RejectedDetectionsChangeNothing)
 {
-    const std::vector<std::pair<std::string, std::vector<cv::Point>>> rejected = {
-        {"", {}},
-        {"", square()},
+    using scanlet::Detection;
+    EXPECT_EQ(detect("", {}), Detection::NothingRead);
+    EXPECT_EQ(detect("", square()), Detection::NothingRead);
+    EXPECT_FALSE(outlined());
+    const std::vector<std::pair<std::string, std::vector<cv::Point>>> outside = {
         {"text", {{1, 1}, {5, 1}, {5, 5}}},
         {"text", {{1, 1}, {5, 1}, {5, 5}, {1, 5}, {3, 3}}},
         {"text", {{0, 0}, {960, 0}, {959, 539}, {0, 539}}},
@@ -100,9 +95,9 @@ TEST_F(Acceptance, RejectedDetectionsChangeNothing)
         {"text", {{-1, 0}, {959, 0}, {959, 539}, {0, 539}}},
         {"text", {{0, 0}, {959, -1}, {959, 539}, {0, 539}}},
     };
-    for (const auto& [text, corners] : rejected) {
+    for (const auto& [text, corners] : outside) {
         SCOPED_TRACE(::testing::PrintToString(corners));
-        EXPECT_FALSE(detect(text, corners));
+        EXPECT_EQ(detect(text, corners), Detection::OutsideRegion);
         EXPECT_FALSE(outlined());
     }
     EXPECT_EQ(state.codeCount, 0);
@@ -112,7 +107,7 @@ TEST_F(Acceptance, RejectedDetectionsChangeNothing)
 
 TEST_F(Acceptance, CornersOnTheNearEdgesAndJustInsideTheFarEdgesAreAccepted)
 {
-    EXPECT_FALSE(detect("edge", {{0, 0}, {959, 0}, {959, 539}, {0, 539}}));
+    EXPECT_EQ(detect("edge", {{0, 0}, {959, 0}, {959, 539}, {0, 539}}), scanlet::Detection::Accepted);
     EXPECT_EQ(state.codeCount, 1);
 }
 
@@ -122,10 +117,10 @@ TEST_F(Acceptance, SeenAndKnownCodesAreOutlinedButNotCountedAgain)
     scanlet::insertKnownCodes(state.seenCodes, known, 1);
     state.codeCount = 5;
 
-    detect("fresh", square());
-    detect("fresh", square());
+    EXPECT_EQ(detect("fresh", square()), scanlet::Detection::Accepted);
+    EXPECT_EQ(detect("fresh", square()), scanlet::Detection::AlreadySeen);
     EXPECT_TRUE(outlined());
-    detect("known", square());
+    EXPECT_EQ(detect("known", square()), scanlet::Detection::AlreadySeen);
     EXPECT_TRUE(outlined());
 
     EXPECT_EQ(state.codeCount, 6);
@@ -155,13 +150,19 @@ TEST_F(Acceptance, WithoutCallbackCodesAreStillCounted)
 
 TEST_F(Acceptance, CallbackRunsWithTheStateLocked)
 {
+    // Another thread tries the lock: only the owner may not.
+    static scanlet::DetectorState* scanner;
     static bool lockedDuringCallback;
+    scanner = &state;
     lockedDuringCallback = false;
     state.codeCallback = [](const char*) {
-        lockedDuringCallback = !state.stateMutex.try_lock();
-        if (!lockedDuringCallback) {
-            state.stateMutex.unlock();
-        }
+        lockedDuringCallback = std::async(std::launch::async, [] {
+                                   const bool free = scanner->stateMutex.try_lock();
+                                   if (free) {
+                                       scanner->stateMutex.unlock();
+                                   }
+                                   return !free;
+                               }).get();
     };
     detect("locked", square());
     EXPECT_TRUE(lockedDuringCallback);
@@ -170,13 +171,13 @@ TEST_F(Acceptance, CallbackRunsWithTheStateLocked)
 TEST_F(Acceptance, DecoderFailuresDropTheFrameWithALineNamingTheirSource)
 {
     decoder.failure = [] { throw cv::Exception(cv::Error::StsError, "broken image", "decode", "file", 1); };
-    EXPECT_TRUE(detect("never", square()));
+    EXPECT_EQ(detect("never", square()), scanlet::Detection::DecoderFailed);
     EXPECT_NE(errors.str().find("OpenCV error in QR detection: "), std::string::npos);
     EXPECT_NE(errors.str().find("broken image"), std::string::npos);
 
     errors.str("");
     decoder.failure = [] { throw scanlet::DecoderError("ZXing", "bad format"); };
-    EXPECT_TRUE(detect("never", square()));
+    EXPECT_EQ(detect("never", square()), scanlet::Detection::DecoderFailed);
     EXPECT_EQ(errors.str(), "ZXing error in QR detection: bad format\n");
 
     EXPECT_EQ(state.codeCount, 0);
@@ -220,7 +221,7 @@ TEST(Decoder, ReadsTheCodeInARegionViewWithCornersInRegionCoordinates)
     const cv::Rect area = scanlet::scanRegion(frame.size());
     const cv::Mat region = frame(area);
 
-    const auto decoded = scanlet::makeDecoder()->decode(region);
+    const auto decoded = scanlet::makeDecoder(scanlet::configuredDecoder())->decode(region);
     EXPECT_EQ(decoded.text, text);
     ASSERT_EQ(decoded.corners.size(), 4u);
     const auto& c = decoded.corners;
@@ -235,7 +236,7 @@ TEST(Decoder, ReadsTheCodeInARegionViewWithCornersInRegionCoordinates)
 TEST(Decoder, FindsNothingInAnEmptyRegion)
 {
     const cv::Mat blank(540, 960, CV_8UC3, cv::Scalar::all(128));
-    EXPECT_TRUE(scanlet::makeDecoder()->decode(blank).text.empty());
+    EXPECT_TRUE(scanlet::makeDecoder(scanlet::configuredDecoder())->decode(blank).text.empty());
 }
 
 }

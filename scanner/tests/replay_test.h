@@ -30,6 +30,7 @@ protected:
     {
         scanlet::setReplaySource(footage::writeSequence(folder.path().string(), scenes));
     }
+    void SetUp() override { scanlet::setReplaySource(""); }
     void TearDown() override { scanlet::setReplaySource(""); }
 
     footage::ScratchFolder folder{"scanlet-test"};

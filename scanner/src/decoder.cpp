@@ -1,0 +1,34 @@
+#include "decoder.h"
+
+namespace scanlet {
+
+DecoderKind configuredDecoder()
+{
+#if defined(SCANLET_DEFAULT_DECODER_OPENCV)
+    return DecoderKind::OpenCV;
+#else
+    return DecoderKind::ZXing;
+#endif
+}
+
+bool isBuiltIn(DecoderKind kind)
+{
+#if defined(SCANLET_HAVE_ZXING)
+    return kind == DecoderKind::ZXing || kind == DecoderKind::OpenCV;
+#else
+    return kind == DecoderKind::OpenCV;
+#endif
+}
+
+std::unique_ptr<Decoder> makeDecoder(DecoderKind kind)
+{
+    switch (kind) {
+#if defined(SCANLET_HAVE_ZXING)
+    case DecoderKind::ZXing: return makeZxingDecoder();
+#endif
+    case DecoderKind::OpenCV: return makeOpenCvDecoder();
+    default: throw std::invalid_argument("this build has no such QR decoder");
+    }
+}
+
+}
