@@ -26,6 +26,7 @@ struct Run {
     DetectorState& state;
     FrameSource& frames;
     Display& display;
+    std::function<void()> toolkitSetUp;
     bool displayReached = false;
 };
 
@@ -38,6 +39,9 @@ void openWindow(Run& run)
     }
     run.displayReached = true;
     run.display.namedWindow(windowName, cv::WINDOW_NORMAL);
+    if (run.toolkitSetUp) {
+        run.toolkitSetUp();
+    }
     run.display.resizeWindow(windowName, fullHd.width / 2, fullHd.height / 2);
 }
 
@@ -67,6 +71,7 @@ bool showFrame(Run& run, const cv::Mat& frame)
 void scanFrames(Run& run, Decoder& decoder)
 {
     DetectorState& state = run.state;
+    bool shownAny = false;
     while (state.running && !state.stopRequested) {
         cv::Mat frame;
         if (!run.frames.read(frame)) {
@@ -88,7 +93,12 @@ void scanFrames(Run& run, Decoder& decoder)
         regionView.copyTo(frame(region));
         // The scanning thread is the count's only writer while it runs.
         drawOverlays(frame, region, state.codeCount);
-        if (!showFrame(run, frame)) {
+        const bool goOn = showFrame(run, frame);
+        if (!shownAny && run.toolkitSetUp) {
+            run.toolkitSetUp();
+        }
+        shownAny = true;
+        if (!goOn) {
             return;
         }
     }
@@ -96,6 +106,10 @@ void scanFrames(Run& run, Decoder& decoder)
 
 void runScanner(Run& run, const std::function<std::unique_ptr<Decoder>()>& makeDecoder)
 {
+    // A window toolkit set up while the process exits would crash its end.
+    if (run.state.exiting) {
+        return;
+    }
     openWindow(run);
     openFrames(run);
     const auto decoder = makeDecoder();
@@ -122,7 +136,9 @@ void shutDown(Run& run)
         std::lock_guard<std::mutex> lock(state.stateMutex);
         state.seenCodes.clear();
     }
-    if (run.displayReached) {
+    // Once the process exits, the toolkit may already be torn down; the
+    // windows end with the process.
+    if (run.displayReached && !state.exiting) {
         reportErrors("destroyAllWindows", [&] { run.display.destroyAllWindows(); });
     }
     reportErrors("releasing the camera", [&] {
@@ -136,7 +152,7 @@ void shutDown(Run& run)
 
 void qrCodeDetectionThread(DetectorState& state, RunParts parts)
 {
-    Run run{state, *parts.frames, parts.display};
+    Run run{state, *parts.frames, parts.display, std::move(parts.toolkitSetUp)};
     try {
         runScanner(run, parts.makeDecoder);
     } catch (const std::exception& error) {

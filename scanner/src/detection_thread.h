@@ -15,6 +15,9 @@ struct RunParts {
     std::unique_ptr<FrameSource> frames;
     std::function<std::unique_ptr<Decoder>()> makeDecoder;
     Display& display;
+    // Called once the window is open and once the first frame is shown: the
+    // steps in which the window toolkit sets itself up.
+    std::function<void()> toolkitSetUp;
 };
 
 // Body of the scanning thread: one call is one run, from opening the window

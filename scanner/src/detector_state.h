@@ -41,15 +41,28 @@ struct DetectorState {
     // Where the next run's frames come from; a camera unless a developer
     // build says otherwise.
     std::function<std::unique_ptr<FrameSource>()> makeFrameSource;
+    // How many exit handlers the process's run has registered; see below.
+    std::atomic<int> exitHandlers{0};
 
     DetectorState();
     DetectorState(const DetectorState&) = delete;
     DetectorState& operator=(const DetectorState&) = delete;
-    // Ends a run that still exists without calling the host.
-    ~DetectorState();
+    ~DetectorState() { endRunForExit(); }
+
+    // Ends a run that still exists without calling the host: the process is
+    // exiting. The display thread stays until the state is destroyed, for the
+    // window toolkit's own exit handlers.
+    void endRunForExit();
 };
 
 // The process's one scanner.
 extern DetectorState state;
+
+// Makes the process's exit end its run before the exit handlers that the
+// window toolkit has registered so far: the run's window calls would crash
+// once those have torn the toolkit down. The toolkit registers them as it sets
+// itself up, at the first window and at the first frame shown; later calls
+// register nothing more.
+void endRunBeforeToolkitExit();
 
 }

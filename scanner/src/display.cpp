@@ -10,13 +10,8 @@ namespace scanlet {
 
 Display::~Display()
 {
-    {
-        std::lock_guard<std::mutex> lock(queueMutex);
-        closing = true;
-    }
-    queueChanged.notify_all();
     if (thread.joinable()) {
-        thread.join();
+        thread.detach();
     }
 }
 
@@ -62,25 +57,22 @@ void Display::destroyAllWindows()
 void Display::post(std::function<void()> task)
 {
     {
-        std::lock_guard<std::mutex> lock(queueMutex);
+        std::lock_guard<std::mutex> lock(queue->mutex);
         if (!thread.joinable()) {
-            thread = std::thread([this] { serve(); });
+            thread = std::thread(serve, queue);
         }
-        queue.push_back(std::move(task));
+        queue->calls.push_back(std::move(task));
     }
-    queueChanged.notify_one();
+    queue->changed.notify_one();
 }
 
-void Display::serve()
+void Display::serve(std::shared_ptr<Queue> queue)
 {
-    std::unique_lock<std::mutex> lock(queueMutex);
+    std::unique_lock<std::mutex> lock(queue->mutex);
     for (;;) {
-        queueChanged.wait(lock, [this] { return closing || !queue.empty(); });
-        if (queue.empty()) {
-            return;
-        }
-        auto task = std::move(queue.front());
-        queue.pop_front();
+        queue->changed.wait(lock, [&] { return !queue->calls.empty(); });
+        auto task = std::move(queue->calls.front());
+        queue->calls.pop_front();
         lock.unlock();
         task();
         lock.lock();

@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <future>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -15,15 +16,17 @@
 namespace scanlet {
 
 // Runs every window call on one thread that lives from the first call until the
-// library is unloaded. Window toolkits such as Qt bind to the first thread that
-// opens a window; a second thread's window calls would never return. Callers
-// hand a call over and wait for its result, so they see the same order, timing
-// and exceptions as if they had made the call themselves.
+// process ends. Window toolkits such as Qt bind to the first thread that opens
+// a window: a second thread's window calls would never return, and the
+// toolkit's own exit handlers crash once that thread has ended. Callers hand a
+// call over and wait for its result, so they see the same order, timing and
+// exceptions as if they had made the call themselves.
 class Display {
 public:
     Display() = default;
     Display(const Display&) = delete;
     Display& operator=(const Display&) = delete;
+    // Leaves the thread waiting, idle, until the process ends.
     ~Display();
 
     // Whether a desktop can be reached at all. Some window toolkits end the
@@ -38,6 +41,13 @@ public:
     void destroyAllWindows();
 
 private:
+    // Shared with the thread, which outlives the Display.
+    struct Queue {
+        std::mutex mutex;
+        std::condition_variable changed;
+        std::deque<std::function<void()>> calls;
+    };
+
     template <typename F>
     auto call(F&& function) -> std::invoke_result_t<F>
     {
@@ -48,12 +58,9 @@ private:
     }
 
     void post(std::function<void()> task);
-    void serve();
+    static void serve(std::shared_ptr<Queue> queue);
 
-    std::mutex queueMutex;
-    std::condition_variable queueChanged;
-    std::deque<std::function<void()>> queue;
-    bool closing = false;
+    std::shared_ptr<Queue> queue = std::make_shared<Queue>();
     std::thread thread;
 };
 

@@ -32,7 +32,8 @@ void start(DetectorState& state, QRCodeDetectedCallback codeCallback, int32_t in
     state.codeCount = initialCount;
     state.codeCallback = codeCallback;
     insertKnownCodes(state.seenCodes, knownCodes, knownCodeCount);
-    RunParts parts{state.makeFrameSource(), [] { return makeDecoder(configuredDecoder()); }, state.display};
+    RunParts parts{state.makeFrameSource(), [] { return makeDecoder(configuredDecoder()); }, state.display,
+                   endRunBeforeToolkitExit};
     state.worker = std::thread(qrCodeDetectionThread, std::ref(state), std::move(parts));
 }
 
