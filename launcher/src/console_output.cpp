@@ -1,7 +1,6 @@
 #include "console_output.h"
 
 #include <iostream>
-#include <string>
 
 StandardHandleBuffer::StandardHandleBuffer(DWORD standardHandle)
     : standardHandle(standardHandle)
@@ -14,50 +13,61 @@ StandardHandleBuffer::int_type StandardHandleBuffer::overflow(int_type character
         return traits_type::not_eof(character);
     }
     const wchar_t text = traits_type::to_char_type(character);
-    return write(&text, 1) ? character : traits_type::eof();
+    return xsputn(&text, 1) == 1 ? character : traits_type::eof();
 }
 
 std::streamsize StandardHandleBuffer::xsputn(const wchar_t* text, std::streamsize count)
 {
-    return write(text, count) ? count : 0;
+    std::wstring& line = pendingLine();
+    bool written = true;
+    for (std::streamsize index = 0; index < count; ++index) {
+        if (text[index] != L'\n') {
+            line += text[index];
+            continue;
+        }
+        line += L"\r\n";
+        written = write(line) && written;
+        line.clear();
+    }
+    return written ? count : 0;
 }
 
-// Nothing is buffered: the main sequence and the console handler's thread
-// write at the same time, and a shared buffer would need a lock.
-bool StandardHandleBuffer::write(const wchar_t* text, std::streamsize count) const
+// The main sequence and the console handler's thread write at the same time,
+// so each thread gathers its own line and no lock is needed. Whole lines
+// also mean that a handler cut off by the end of the process loses lines but
+// never leaves half of one.
+std::wstring& StandardHandleBuffer::pendingLine() const
 {
-    if (count == 0) {
-        return true;
-    }
+    thread_local std::wstring outputLine;
+    thread_local std::wstring errorLine;
+    return standardHandle == STD_ERROR_HANDLE ? errorLine : outputLine;
+}
+
+bool StandardHandleBuffer::write(const std::wstring& line) const
+{
     const HANDLE handle = GetStdHandle(standardHandle);
     if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
         return false;
     }
-    const int length = static_cast<int>(count);
+    const int length = static_cast<int>(line.size());
     DWORD written = 0;
     DWORD mode = 0;
     if (GetConsoleMode(handle, &mode)) {
-        return WriteConsoleW(handle, text, static_cast<DWORD>(length), &written, nullptr) != 0;
+        return WriteConsoleW(handle, line.data(), static_cast<DWORD>(length), &written, nullptr) != 0;
     }
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+    const int size = WideCharToMultiByte(CP_UTF8, 0, line.data(), length, nullptr, 0, nullptr, nullptr);
     if (size == 0) {
         return false;
     }
     std::string utf8(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text, length, utf8.data(), size, nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, line.data(), length, utf8.data(), size, nullptr, nullptr);
     return WriteFile(handle, utf8.data(), static_cast<DWORD>(size), &written, nullptr) != 0;
 }
 
-ConsoleOutput::ConsoleOutput()
-    : output(STD_OUTPUT_HANDLE)
-    , error(STD_ERROR_HANDLE)
-    , previousOutput(std::wcout.rdbuf(&output))
-    , previousError(std::wcerr.rdbuf(&error))
+void installConsoleOutput()
 {
-}
-
-ConsoleOutput::~ConsoleOutput()
-{
-    std::wcerr.rdbuf(previousError);
-    std::wcout.rdbuf(previousOutput);
+    static StandardHandleBuffer* const output = new StandardHandleBuffer(STD_OUTPUT_HANDLE);
+    static StandardHandleBuffer* const error = new StandardHandleBuffer(STD_ERROR_HANDLE);
+    std::wcout.rdbuf(output);
+    std::wcerr.rdbuf(error);
 }

@@ -1,13 +1,16 @@
 #pragma once
 
 #include <streambuf>
+#include <string>
 
 #include <windows.h>
 
 // Writes wide text to one of the process's standard handles: as wide
 // characters when the handle is a console, as UTF-8 when it is a pipe or a
-// file. The console's code page is left as it is, since the children share
-// the console.
+// file. Each line ends in CR LF, as a console program's text-mode stream
+// ends it, and goes out whole in one write once its newline arrives. The
+// console's code page is left as it is, since the children share the
+// console.
 class StandardHandleBuffer : public std::wstreambuf {
 public:
     explicit StandardHandleBuffer(DWORD standardHandle);
@@ -17,24 +20,15 @@ protected:
     std::streamsize xsputn(const wchar_t* text, std::streamsize count) override;
 
 private:
-    bool write(const wchar_t* text, std::streamsize count) const;
+    std::wstring& pendingLine() const;
+    bool write(const std::wstring& line) const;
 
     DWORD standardHandle;
 };
 
-// While it lives, std::wcout and std::wcerr write through StandardHandleBuffer.
-// In the default "C" locale the standard wide streams fail on the first
-// character they cannot convert and then drop every later line.
-class ConsoleOutput {
-public:
-    ConsoleOutput();
-    ~ConsoleOutput();
-    ConsoleOutput(const ConsoleOutput&) = delete;
-    ConsoleOutput& operator=(const ConsoleOutput&) = delete;
-
-private:
-    StandardHandleBuffer output;
-    StandardHandleBuffer error;
-    std::wstreambuf* previousOutput;
-    std::wstreambuf* previousError;
-};
+// Points std::wcout and std::wcerr at StandardHandleBuffer for the rest of
+// the process; in the default "C" locale the standard wide streams fail on
+// the first character they cannot convert and then drop every later line.
+// The buffers are never destroyed: the console handler's thread can still be
+// writing after main has returned, while the process ends.
+void installConsoleOutput();

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include "child_process.h"
 #include "console_handler.h"
 #include "console_output.h"
 #include "delete_file.h"
@@ -15,8 +16,8 @@
 
 int main()
 {
+    installConsoleOutput();
     SetConsoleCtrlHandler(consoleHandler, TRUE);
-    const ConsoleOutput consoleOutput;
     try {
         std::wcout << L"Program started" << std::endl;
 
@@ -34,23 +35,21 @@ int main()
             throw std::runtime_error("Executable files not found.");
         }
 
-        const PROCESS_INFORMATION server = startProcess(serverPath);
+        ChildProcess server(startProcess(serverPath));
         // The server gets a head start; the client is expected to cope with
         // a server that is not ready yet.
         std::this_thread::sleep_for(std::chrono::milliseconds(500));
-        const PROCESS_INFORMATION client = startProcess(applicationPath);
+        ChildProcess client(startProcess(applicationPath));
 
-        WaitForSingleObject(client.hProcess, INFINITE);
+        WaitForSingleObject(client.process(), INFINITE);
         DWORD exitCode = 0;
-        if (GetExitCodeProcess(client.hProcess, &exitCode) && exitCode != 0) {
+        if (GetExitCodeProcess(client.process(), &exitCode) && exitCode != 0) {
             std::wcout << L"Application terminated abnormally. Exit code: " << exitCode << std::endl;
         }
 
-        TerminateProcess(server.hProcess, 0);
-        CloseHandle(server.hProcess);
-        CloseHandle(server.hThread);
-        CloseHandle(client.hProcess);
-        CloseHandle(client.hThread);
+        TerminateProcess(server.process(), 0);
+        server.closeHandles();
+        client.closeHandles();
 
         deleteFile(tempQrImage);
         deleteFile(desktopQrImage);

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Checks from the built file that ZorvaneRun.exe is a console program with
-# one 128x128 icon in 32-bit colour and a manifest that requests asInvoker.
+# one 128x128 icon in 32-bit colour and a manifest that requests asInvoker
+# and names no one processor, since the same manifest serves every build.
 #   check_resources.sh EXE OBJDUMP WORK_DIR
 set -eu
 exe=$1
@@ -18,4 +19,5 @@ printf '%s\n' "$icons" | grep -q -- '--width=128 --height=128 --bit-depth=32' ||
 
 wrestool --extract --raw --type=24 --name=1 "$exe" >"$work/manifest.xml"
 grep -Eq '<requestedExecutionLevel[^>]*level="asInvoker"' "$work/manifest.xml" || fail "manifest does not request asInvoker"
-echo "console subsystem, one 128x128 32-bit icon, asInvoker manifest"
+grep -Eq '<assemblyIdentity[^>]*processorArchitecture="\*"' "$work/manifest.xml" || fail "manifest names one processor"
+echo "console subsystem, one 128x128 32-bit icon, asInvoker manifest for any processor"

@@ -1,17 +1,22 @@
 // Calls consoleHandler directly, as the system would on its own thread, with
 // the launcher's temp folder pointed at a folder of this test.
 
+#include <atomic>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <windows.h>
 
 #include "console_handler.h"
+#include "console_output.h"
+#include "delete_file.h"
 
 namespace fs = std::filesystem;
 
@@ -147,6 +152,100 @@ void keepsGoingWhenACopyIsHeldOpen(const Folders& folders)
     fs::remove(folders.desktopCopy());
 }
 
+std::string utf8(const std::wstring& text)
+{
+    const int length = static_cast<int>(text.size());
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string result(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, result.data(), size, nullptr, nullptr);
+    return result;
+}
+
+HANDLE createOutputFile(const fs::path& file)
+{
+    return CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
+}
+
+std::string contents(const fs::path& file)
+{
+    std::ifstream stream(file.c_str(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+}
+
+// The main sequence and the console handler's thread can delete the same
+// copy at once. Two threads run deleteFile on one copy, round after round,
+// with the launcher's own output going to files: the thread that finds the
+// copy gone when it removes it must still report it deleted, and every line
+// must come out whole and end in CR LF.
+void twoThreadsDeleteOneCopy(const Folders& folders)
+{
+    const int rounds = 400;
+    const fs::path outputFile = fs::current_path() / L"race-output.txt";
+    const fs::path errorFile = fs::current_path() / L"race-error.txt";
+    const HANDLE previousOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    const HANDLE previousError = GetStdHandle(STD_ERROR_HANDLE);
+    const HANDLE output = createOutputFile(outputFile);
+    const HANDLE error = createOutputFile(errorFile);
+    SetStdHandle(STD_OUTPUT_HANDLE, output);
+    SetStdHandle(STD_ERROR_HANDLE, error);
+    installConsoleOutput();
+
+    std::atomic<int> started{-1};
+    std::atomic<int> finished{0};
+    const auto deleteEachRound = [&] {
+        for (int round = 0; round < rounds; ++round) {
+            while (started.load() < round) {
+                std::this_thread::yield();
+            }
+            deleteFile(folders.tempCopy());
+            ++finished;
+        }
+    };
+    std::thread first(deleteEachRound);
+    std::thread second(deleteEachRound);
+    for (int round = 0; round < rounds; ++round) {
+        place(folders.tempCopy());
+        started = round;
+        while (finished.load() < 2 * (round + 1)) {
+            std::this_thread::yield();
+        }
+    }
+    first.join();
+    second.join();
+    SetStdHandle(STD_OUTPUT_HANDLE, previousOutput);
+    SetStdHandle(STD_ERROR_HANDLE, previousError);
+    CloseHandle(output);
+    CloseHandle(error);
+
+    const std::string errors = contents(errorFile);
+    expect(errors.empty(), "two threads deleting one copy report an error: " + errors.substr(0, errors.find('\n')));
+    const std::string deleted = utf8(L"File deleted: " + quoted(folders.tempCopy())) + "\r\n";
+    const std::string absent = utf8(L"File does not exist: " + quoted(folders.tempCopy())) + "\r\n";
+    const std::string lines = contents(outputFile);
+    std::size_t at = 0;
+    int whole = 0;
+    for (int round = 0; round < rounds; ++round) {
+        bool oneDeleted = false;
+        for (int thread = 0; thread < 2; ++thread) {
+            const bool isDeleted = lines.compare(at, deleted.size(), deleted) == 0;
+            const bool isAbsent = !isDeleted && lines.compare(at, absent.size(), absent) == 0;
+            if (!isDeleted && !isAbsent) {
+                break;
+            }
+            oneDeleted = oneDeleted || isDeleted;
+            at += isDeleted ? deleted.size() : absent.size();
+            ++whole;
+        }
+        if (!oneDeleted) {
+            break;
+        }
+    }
+    expect(whole == 2 * rounds && at == lines.size(),
+           "two threads deleting one copy write two whole lines a round, at least one of them deleted; after "
+               + std::to_string(whole) + " lines: " + lines.substr(at, 200));
+}
+
 // A temp folder longer than MAX_PATH: either the system names it, and the
 // copy there is found, or the call fails and the bare file name is used, as
 // for a missing profile folder.
@@ -174,6 +273,7 @@ int main()
     passesOnOtherEvents(folders);
     cleansUpOnCtrlCAndClose(folders);
     keepsGoingWhenACopyIsHeldOpen(folders);
+    twoThreadsDeleteOneCopy(folders);
     copesWithALongTempFolder();
     if (failures == 0) {
         std::cout << "all console handler checks passed" << std::endl;

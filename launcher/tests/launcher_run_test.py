@@ -97,8 +97,9 @@ class Context:
         check(process.returncode == 0, f"exit code {process.returncode}")
 
     def output(self):
-        return (lines((self.work / "stdout.txt").read_text(encoding="utf-8")),
-                lines((self.work / "stderr.txt").read_text(encoding="utf-8")))
+        # Read as bytes: reading as text would turn CR LF into LF.
+        return (lines((self.work / "stdout.txt").read_bytes().decode("utf-8")),
+                lines((self.work / "stderr.txt").read_bytes().decode("utf-8")))
 
     def hold_open(self, file):
         """Starts a stand-in that holds the file open without delete sharing
@@ -173,7 +174,14 @@ def quoted(text):
 
 
 def lines(text):
-    return [line.rstrip("\r") for line in text.split("\n") if line.rstrip("\r")]
+    """The lines of one of the launcher's streams. Like a console program's
+    text-mode stream, it ends every line in CR LF, also on a pipe or a file;
+    a line ended otherwise, or a last line left unended, fails."""
+    check(text == "" or text.endswith("\r\n"), f"the output does not end in CR LF: {text[-80:]!r}")
+    found = text.split("\r\n")[:-1]
+    for line in found:
+        check("\r" not in line and "\n" not in line, f"a line not ended in CR LF: {line!r}")
+    return found
 
 
 def check(condition, what):
@@ -302,16 +310,9 @@ def case_blank_in_path(ctx):
          [windows(folder / "server" / "kestamo.exe"), windows(folder / "application" / "zorvane.exe")], "programs started")
 
 
-def case_accented_folder(ctx):
-    normal_run(ctx, ctx.work / "Zorvané Ünïcødé")
-
-
-def case_cyrillic_folder(ctx):
-    normal_run(ctx, ctx.work / "Зорване программа")
-
-
-def case_cjk_folder(ctx):
-    normal_run(ctx, ctx.work / "佐尔瓦内 程序")
+def case_unicode_folders(ctx):
+    for name in ("Zorvané Ünïcødé", "Зорване программа", "佐尔瓦内 程序"):
+        normal_run(ctx, ctx.work / name)
 
 
 def ctrl_c_settings(ctx):
@@ -361,7 +362,8 @@ def wait_until(condition, process, what):
 
 
 def stdout_lines(ctx):
-    return lines((ctx.work / "stdout.txt").read_text(encoding="utf-8", errors="replace"))
+    """The whole lines that the running launcher has written so far."""
+    return (ctx.work / "stdout.txt").read_bytes().decode("utf-8", errors="replace").split("\r\n")[:-1]
 
 
 def expect_back_to_back_lines(ctx, folder, out, handled):
@@ -482,7 +484,7 @@ def case_ctrl_c_console(ctx):
     text = output.decode("utf-8", errors="replace")
     text = CURSOR_FORWARD.sub(lambda match: " " * int(match.group(1) or 1), text)
     text = ESCAPES.sub("", text).replace("\r", "")
-    expect_ctrl_c_lines(ctx, folder, [line.strip() for line in lines(text) if line.strip()])
+    expect_ctrl_c_lines(ctx, folder, [line.strip() for line in text.split("\n") if line.strip()])
     same([r.get("ctrlC") for r in ctx.records()], [None, "raised"], "Ctrl+C raised by the client")
 
 
