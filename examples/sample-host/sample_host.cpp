@@ -63,19 +63,20 @@ int main()
     // by itself ends the program too.
     std::thread(waitForEnter).detach();
 
-    std::unique_lock<std::mutex> lock(eventsMutex);
-    for (;;) {
-        eventsChanged.wait(lock, [] { return !newCodes.empty() || runEnded || enterPressed; });
-        while (!newCodes.empty()) {
-            const std::string code = std::move(newCodes.front());
-            newCodes.pop_front();
+    for (bool ending = false; !ending;) {
+        std::deque<std::string> codes;
+        {
+            std::unique_lock<std::mutex> lock(eventsMutex);
+            eventsChanged.wait(lock, [] { return !newCodes.empty() || runEnded || enterPressed; });
+            codes.swap(newCodes);
+            ending = runEnded || enterPressed;
+        }
+        // Never call the library while holding a lock that the callbacks take:
+        // the library holds its own lock while it calls onCode.
+        for (const auto& code : codes) {
             std::cout << "Code: " << code << " (count " << getQRCodeCount() << ")" << std::endl;
         }
-        if (runEnded || enterPressed) {
-            break;
-        }
     }
-    lock.unlock();
 
     // Also after a run that ended by itself: this joins the scanner's thread.
     stopQRCodeDetector();

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -129,6 +130,24 @@ TEST_F(Protocol, CodesWithANulByteInsideAreDistinctCodesReportedUpToTheNul)
     stopQRCodeDetector();
     auto lock = host.lock();
     EXPECT_EQ(host.codes, (std::vector<std::string>{"ab", "ab", "ab"}));
+}
+
+TEST_F(Protocol, StopsFromSeveralThreadsAtOnceAllReturnOnceTheRunHasEnded)
+{
+    replay({{centred("alpha"), 3000}});
+    HostRecorder host;
+    host.start(0);
+    ASSERT_TRUE(host.waitForCodes(1));
+    std::vector<std::thread> stoppers;
+    for (int i = 0; i < 4; ++i) {
+        stoppers.emplace_back(stopQRCodeDetector);
+    }
+    for (auto& stopper : stoppers) {
+        stopper.join();
+    }
+    auto lock = host.lock();
+    EXPECT_EQ(host.stoppedCalls, 1);
+    EXPECT_EQ(host.errors.find("Error in stopQRCodeDetector"), std::string::npos) << host.errors;
 }
 
 TEST_F(Protocol, StartsDuringAStopAreRefusedAndCannotCancelIt)
