@@ -9,7 +9,7 @@ namespace {
 
 // Strong enough to bring back modules blurred over about half their width,
 // while a sharp code keeps its shape.
-constexpr int sharpeningWindow = 5;
+constexpr int sharpeningWindow = 7;
 // Outliers at either end (a highlight, a dark corner) would otherwise set the
 // stretch and leave the code's own contrast as low as before.
 constexpr double stretchTail = 0.01;
@@ -83,7 +83,8 @@ std::string nameOf(ReadingMethod method)
 {
     switch (method) {
     case ReadingMethod::plain: return "plain";
-    case ReadingMethod::enhanced: return "enhanced";
+    case ReadingMethod::sharpened: return "sharpened";
+    case ReadingMethod::stretched: return "stretched";
     case ReadingMethod::bothPolarities: return "both polarities";
     }
     return "unknown";
@@ -104,7 +105,8 @@ Decoded RotatingDecoder::decodeWith(const cv::Mat& region, ReadingMethod method)
     const cv::Mat grey = greyOf(region);
     switch (method) {
     case ReadingMethod::plain: return read(grey);
-    case ReadingMethod::enhanced: return read(stretched(sharpened(grey)));
+    case ReadingMethod::sharpened: return read(sharpened(grey));
+    case ReadingMethod::stretched: return read(stretched(grey));
     case ReadingMethod::bothPolarities: {
         const cv::Mat sideBySide = bothPolarities(grey);
         Decoded decoded = read(sideBySide);

@@ -14,15 +14,17 @@ namespace scanlet {
 enum class ReadingMethod {
     // The region in grey, as the camera gave it.
     plain,
-    // Sharpened and stretched to the full grey range: blurred and low-contrast codes.
-    enhanced,
+    // Sharpened: codes blurred by focus or motion.
+    sharpened,
+    // Stretched to the full grey range: low contrast and dim light.
+    stretched,
     // At half size, side by side as it is and inverted: light-on-dark codes, and
     // dark-on-light ones still read in the same attempt.
     bothPolarities,
 };
 
-constexpr std::array<ReadingMethod, 3> readingMethods{ReadingMethod::plain, ReadingMethod::enhanced,
-                                                      ReadingMethod::bothPolarities};
+constexpr std::array<ReadingMethod, 4> readingMethods{ReadingMethod::plain, ReadingMethod::sharpened,
+                                                      ReadingMethod::stretched, ReadingMethod::bothPolarities};
 
 std::string nameOf(ReadingMethod method);
 
