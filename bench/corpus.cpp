@@ -1,5 +1,6 @@
 #include "corpus.h"
 
+#include "charset_code.h"
 #include "code_image.h"
 
 #include <opencv2/imgcodecs.hpp>
@@ -62,6 +63,26 @@ std::string longText(cv::RNG& rng)
     return randomFrom(rng, printable, rng.uniform(230, 851));
 }
 
+std::string wordsFrom(cv::RNG& rng, const std::vector<std::string>& words)
+{
+    std::string text;
+    const int count = rng.uniform(2, 6);
+    for (int i = 0; i < count; ++i) {
+        text += words[rng.uniform(0, static_cast<int>(words.size()))];
+    }
+    return text;
+}
+
+std::string japanese(cv::RNG& rng)
+{
+    return wordsFrom(rng, {"こんにちは", "東京駅", "会議室", "予約番号", "カタカナ", "日本語", "、", "。", "ありがとう"});
+}
+
+std::string chinese(cv::RNG& rng)
+{
+    return wordsFrom(rng, {"你好", "北京", "欢迎光临", "会议", "中文测试", "二维码", "，", "。", "谢谢"});
+}
+
 struct Level {
     std::string name;
     std::function<void(Sample&, cv::RNG&)> apply;
@@ -110,16 +131,49 @@ std::vector<Category> categories()
            [](Sample& s, cv::RNG& rng) { s.text = randomFrom(rng, alphanumerics, rng.uniform(10, 81)); }},
           {"byte/UTF-8", [](Sample& s, cv::RNG& rng) { s.text = utf8Text(rng); }},
           {"long (v10-20)", [](Sample& s, cv::RNG& rng) { s.text = longText(rng); }}}},
+        {"inverted", levelsOf<int>({3, 4, 6, 8}, " px modules", [](Sample& s, int v) {
+             s.inverted = true;
+             s.moduleSize = v;
+         })},
+        {"character set",
+         {{"Shift_JIS, Kanji mode",
+           [](Sample& s, cv::RNG& rng) {
+               s.text = japanese(rng);
+               s.characterSet = "Shift_JIS";
+               s.designated = true;
+           }},
+          {"Shift_JIS, no designator",
+           [](Sample& s, cv::RNG& rng) {
+               s.text = japanese(rng);
+               s.characterSet = "Shift_JIS";
+           }},
+          {"GB18030 with ECI",
+           [](Sample& s, cv::RNG& rng) {
+               s.text = chinese(rng);
+               s.characterSet = "GB18030";
+               s.designated = true;
+           }},
+          {"GB18030, no designator", [](Sample& s, cv::RNG& rng) {
+               s.text = chinese(rng);
+               s.characterSet = "GB18030";
+           }}}},
     };
 }
 
 // The standard quiet zone is four modules; the encoder leaves two.
 cv::Mat printedCode(const Sample& sample)
 {
-    const cv::Mat code = codeImage(sample.text, sample.moduleSize);
+    cv::Mat code = sample.characterSet.empty()
+                       ? codeImage(sample.text, sample.moduleSize)
+                       : charsetCodeImage(sample.text, sample.characterSet,
+                                          sample.designated ? CharsetMode::writer : CharsetMode::bareBytes,
+                                          sample.moduleSize);
     const int border = 2 * sample.moduleSize;
     cv::Mat padded;
     cv::copyMakeBorder(code, padded, border, border, border, border, cv::BORDER_CONSTANT, 255);
+    if (sample.inverted) {
+        cv::bitwise_not(padded, padded);
+    }
     const double ink = midGrey - sample.contrast / 2.0;
     padded.convertTo(padded, CV_32F, sample.contrast / 255.0, ink);
     return padded;

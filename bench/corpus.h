@@ -22,6 +22,12 @@ struct Sample {
     int jpegQuality = 0;
     int contrast = 200;
     double glareRadius = 0;
+    // Light modules on a dark ground, as on a phone in dark mode.
+    bool inverted = false;
+    // Empty for UTF-8; otherwise the set the code holds its text in, with a
+    // designator (or Kanji mode) when designated.
+    std::string characterSet;
+    bool designated = false;
     std::uint64_t seed = 0;
 };
 

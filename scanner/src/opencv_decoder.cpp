@@ -1,4 +1,5 @@
-#include "decoder.h"
+#include "rotating_decoder.h"
+#include "text_encoding.h"
 
 #include <opencv2/objdetect.hpp>
 
@@ -7,14 +8,22 @@ namespace {
 
 // For OpenCV builds that include their QR decoding library; the cv::Exception
 // of a failed call reaches the caller unchanged.
-class OpenCvDecoder : public Decoder {
-public:
-    Decoded decode(const cv::Mat& region) override
+class OpenCvDecoder : public RotatingDecoder {
+protected:
+    Decoded read(const cv::Mat& grey) override
     {
         Decoded decoded;
-        decoded.text = detector.detectAndDecode(region, decoded.corners, cv::noArray());
+        decoded.text = detector.detectAndDecode(grey, decoded.corners, cv::noArray());
+        // OpenCV hands over the payload's bytes. Without the character set
+        // tables of ZXing, a payload that is not UTF-8 is read as the
+        // ISO-8859-1 that QR codes default to, so the host still gets UTF-8.
+        if (!isUtf8(decoded.text)) {
+            decoded.text = latin1ToUtf8(decoded.text);
+        }
         return decoded;
     }
+
+    std::string source() const override { return "OpenCV"; }
 
 private:
     cv::QRCodeDetector detector;

@@ -1,4 +1,5 @@
-#include "decoder.h"
+#include "rotating_decoder.h"
+#include "text_encoding.h"
 
 #include <ZXing/ReadBarcode.h>
 
@@ -7,54 +8,79 @@
 namespace scanlet {
 namespace {
 
-ZXing::ImageFormat formatOf(const cv::Mat& region)
+// ZXing tells ISO-8859-1 from Shift_JIS, but takes Chinese text in GB18030
+// for one of them; the reading with the fewest unlikely characters wins, and
+// ZXing's own on a tie.
+std::string likeliestReading(const ZXing::Result& result)
 {
-    switch (region.channels()) {
-    case 1: return ZXing::ImageFormat::Lum;
-    case 3: return ZXing::ImageFormat::BGR;
-    case 4: return ZXing::ImageFormat::BGRX;
-    default: throw DecoderError("ZXing", "unsupported number of channels: " + std::to_string(region.channels()));
+    std::string best = result.text();
+    int fewest = unlikelyCharacters(best);
+    for (const char* characterSet : {"Shift_JIS", "GB18030"}) {
+        std::string reading = ZXing::Result(result).setCharacterSet(characterSet).text();
+        const int unlikely = unlikelyCharacters(reading);
+        if (unlikely < fewest) {
+            best = std::move(reading);
+            fewest = unlikely;
+        }
     }
+    return best;
 }
 
-class ZxingDecoder : public Decoder {
+// The text a host receives, in UTF-8. ASCII and UTF-8 payloads keep their
+// bytes exactly; a code that names its character set is read in it; other
+// text in the likeliest of the sets in use; a payload that is no text at all
+// gets one character per byte, so that the host can recover the bytes.
+std::string textOf(const ZXing::Result& result)
+{
+    if (result.hasECI()) {
+        return result.text();
+    }
+    const auto& payload = result.bytes();
+    std::string bytes(payload.begin(), payload.end());
+    if (isUtf8(bytes)) {
+        return bytes;
+    }
+    if (result.contentType() == ZXing::ContentType::Binary) {
+        return latin1ToUtf8(bytes);
+    }
+    return likeliestReading(result);
+}
+
+cv::Point toPoint(const ZXing::PointI& point)
+{
+    return {point.x, point.y};
+}
+
+class ZxingDecoder : public RotatingDecoder {
 public:
     ZxingDecoder() { hints.setFormats(ZXing::BarcodeFormat::QRCode); }
 
-    Decoded decode(const cv::Mat& region) override
+protected:
+    Decoded read(const cv::Mat& grey) override
     {
-        if (region.empty()) {
-            return {};
-        }
-        if (region.depth() != CV_8U) {
-            throw DecoderError("ZXing", "unsupported pixel depth: " + std::to_string(region.depth()));
-        }
         // The region is a view into the frame, so rows are a frame's width apart.
-        const ZXing::ImageView image(region.data, region.cols, region.rows, formatOf(region),
-                                     static_cast<int>(region.step[0]));
+        const ZXing::ImageView image(grey.data, grey.cols, grey.rows, ZXing::ImageFormat::Lum,
+                                     static_cast<int>(grey.step[0]));
         ZXing::Result result;
         try {
             result = ZXing::ReadBarcode(image, hints);
+            if (!result.isValid()) {
+                return {};
+            }
+            const auto& position = result.position();
+            return {textOf(result),
+                    {toPoint(position.topLeft()), toPoint(position.topRight()), toPoint(position.bottomRight()),
+                     toPoint(position.bottomLeft())}};
         } catch (const std::bad_alloc&) {
             throw;
         } catch (const std::exception& error) {
             throw DecoderError("ZXing", error.what());
         }
-        if (!result.isValid()) {
-            return {};
-        }
-        const auto& position = result.position();
-        // The payload's own bytes, as a camera host stores and compares them;
-        // no guessed character set conversion.
-        const auto& bytes = result.bytes();
-        return {std::string(bytes.begin(), bytes.end()),
-                {toPoint(position.topLeft()), toPoint(position.topRight()), toPoint(position.bottomRight()),
-                 toPoint(position.bottomLeft())}};
     }
 
-private:
-    static cv::Point toPoint(const ZXing::PointI& point) { return {point.x, point.y}; }
+    std::string source() const override { return "ZXing"; }
 
+private:
     ZXing::DecodeHints hints;
 };
 

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <opencv2/core.hpp>
+
+#include <string>
+
+namespace bench {
+
+// How a code holds text in a character set other than UTF-8.
+enum class CharsetMode {
+    // ZXing's writer: Kanji mode for Shift_JIS, byte mode with an ECI
+    // designator for the others.
+    writer,
+    // The text's bytes in that set, in byte mode with no designator, as many
+    // generators write them.
+    bareBytes,
+};
+
+// The code for utf8Text in characterSet ("Shift_JIS" or "GB18030"), black
+// modules on white with a two-module quiet zone, each module moduleSize pixels.
+cv::Mat charsetCodeImage(const std::string& utf8Text, const std::string& characterSet, CharsetMode mode,
+                         int moduleSize);
+
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "decoder.h"
+
+#include <opencv2/core.hpp>
+
+#include <array>
+#include <cstddef>
+#include <string>
+
+namespace scanlet {
+
+// The ways a frame's region can be prepared for one decoding attempt.
+enum class ReadingMethod {
+    // The region in grey, as the camera gave it.
+    plain,
+    // Sharpened: codes blurred by focus or motion.
+    sharpened,
+    // Stretched to the full grey range: low contrast and dim light.
+    stretched,
+    // At half size, side by side as it is and inverted: light-on-dark codes, and
+    // dark-on-light ones still read in the same attempt.
+    bothPolarities,
+};
+
+constexpr std::array<ReadingMethod, 4> readingMethods{ReadingMethod::plain, ReadingMethod::sharpened,
+                                                      ReadingMethod::stretched, ReadingMethod::bothPolarities};
+
+std::string nameOf(ReadingMethod method);
+
+// A camera shows the same code on many frames in a row, so instead of trying
+// every way of reading on every frame, the decoder takes one per frame, in
+// turn: a code one way misses is read a frame or two later while each frame
+// still costs a single decoding attempt. Every way reads a clean dark-on-light
+// code, so such a code is reported on the first frame it is whole in view.
+class RotatingDecoder : public Decoder {
+public:
+    Decoded decode(const cv::Mat& region) final;
+
+    // One attempt with the given way, outside the rotation.
+    Decoded decodeWith(const cv::Mat& region, ReadingMethod method);
+
+protected:
+    // Decodes a prepared 8-bit single-channel image; corners in its coordinates.
+    virtual Decoded read(const cv::Mat& grey) = 0;
+    // The library named in the lines about images it cannot take.
+    virtual std::string source() const = 0;
+
+private:
+    cv::Mat greyOf(const cv::Mat& region) const;
+
+    std::size_t turn = 0;
+};
+
+}
