@@ -27,7 +27,17 @@ struct Run {
     FrameSource& frames;
     Display& display;
     std::function<void()> toolkitSetUp;
+    std::promise<void> windowOpen;
+    bool windowOpenKept = false;
     bool displayReached = false;
+
+    void keepWindowOpen()
+    {
+        if (!windowOpenKept) {
+            windowOpenKept = true;
+            windowOpen.set_value();
+        }
+    }
 };
 
 void openWindow(Run& run)
@@ -42,6 +52,7 @@ void openWindow(Run& run)
     if (run.toolkitSetUp) {
         run.toolkitSetUp();
     }
+    run.keepWindowOpen();
     run.display.resizeWindow(windowName, fullHd.width / 2, fullHd.height / 2);
 }
 
@@ -152,7 +163,7 @@ void shutDown(Run& run)
 
 void qrCodeDetectionThread(DetectorState& state, RunParts parts)
 {
-    Run run{state, *parts.frames, parts.display, std::move(parts.toolkitSetUp)};
+    Run run{state, *parts.frames, parts.display, std::move(parts.toolkitSetUp), std::move(parts.windowOpen)};
     try {
         runScanner(run, parts.makeDecoder);
     } catch (const std::exception& error) {
@@ -160,6 +171,7 @@ void qrCodeDetectionThread(DetectorState& state, RunParts parts)
     } catch (...) {
         std::cerr << "Unknown exception in qrCodeDetectionThread" << std::endl;
     }
+    run.keepWindowOpen();
     shutDown(run);
 }
 

@@ -6,6 +6,7 @@
 #include "frame_source.h"
 
 #include <functional>
+#include <future>
 #include <memory>
 
 namespace scanlet {
@@ -18,6 +19,8 @@ struct RunParts {
     // Called once the window is open and once the first frame is shown: the
     // steps in which the window toolkit sets itself up.
     std::function<void()> toolkitSetUp;
+    // Kept once the window is open, or once the run has ended without one.
+    std::promise<void> windowOpen;
 };
 
 // Body of the scanning thread: one call is one run, from opening the window

@@ -5,6 +5,7 @@
 
 #include <scanlet/scanlet.h>
 
+#include <future>
 #include <iostream>
 #include <mutex>
 
@@ -17,24 +18,32 @@ void start(DetectorState& state, QRCodeDetectedCallback codeCallback, int32_t in
     // A start while another thread starts or stops is refused, never waits:
     // a stop may be waiting for a run that only the user can end.
     std::unique_lock<std::mutex> control(state.controlMutex, std::try_to_lock);
-    std::lock_guard<std::mutex> lock(state.stateMutex);
-    if (state.running || !control.owns_lock()) {
-        std::cerr << "QR code detection is already running." << std::endl;
-        return;
+    std::future<void> windowOpen;
+    {
+        std::lock_guard<std::mutex> lock(state.stateMutex);
+        if (state.running || !control.owns_lock()) {
+            std::cerr << "QR code detection is already running." << std::endl;
+            return;
+        }
+        // Replacing a thread that was never joined would end the host's process.
+        if (state.worker.joinable()) {
+            std::cerr << "QR code detection has not been stopped: call stopQRCodeDetector before starting again."
+                      << std::endl;
+            return;
+        }
+        state.stopRequested = false;
+        state.codeCount = initialCount;
+        state.codeCallback = codeCallback;
+        insertKnownCodes(state.seenCodes, knownCodes, knownCodeCount);
+        RunParts parts{state.makeFrameSource(), [] { return makeDecoder(configuredDecoder()); }, state.display,
+                       endRunBeforeToolkitExit, {}};
+        windowOpen = parts.windowOpen.get_future();
+        state.worker = std::thread(qrCodeDetectionThread, std::ref(state), std::move(parts));
     }
-    // Replacing a thread that was never joined would end the host's process.
-    if (state.worker.joinable()) {
-        std::cerr << "QR code detection has not been stopped: call stopQRCodeDetector before starting again."
-                  << std::endl;
-        return;
-    }
-    state.stopRequested = false;
-    state.codeCount = initialCount;
-    state.codeCallback = codeCallback;
-    insertKnownCodes(state.seenCodes, knownCodes, knownCodeCount);
-    RunParts parts{state.makeFrameSource(), [] { return makeDecoder(configuredDecoder()); }, state.display,
-                   endRunBeforeToolkitExit};
-    state.worker = std::thread(qrCodeDetectionThread, std::ref(state), std::move(parts));
+    // The window toolkit sets itself up with the first window. A host that
+    // exits while it does so would crash in the toolkit's exit handlers, so
+    // the start returns once the window is open (or the run has ended).
+    windowOpen.wait();
 }
 
 void stop(DetectorState& state)
