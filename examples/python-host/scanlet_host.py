@@ -84,6 +84,16 @@ def report(scanner, event):
     return False
 
 
+def next_event(events):
+    """Waits for the scanner or the keyboard in short steps: on Windows, before
+    Python 3.14, Ctrl+C cannot interrupt a wait on a lock."""
+    while True:
+        try:
+            return events.get(timeout=0.2)
+        except queue.Empty:
+            pass
+
+
 def wait_for_enter(events, enter_pressed):
     # Without a keyboard (input closed) only the run's own end stops the host.
     if sys.stdin.readline():
@@ -103,10 +113,14 @@ def main():
 
     enter_pressed = object()
     threading.Thread(target=wait_for_enter, args=(scanner.events, enter_pressed), daemon=True).start()
-    while True:
-        event = scanner.events.get()
-        if event is enter_pressed or report(scanner, event):
-            break
+    try:
+        while True:
+            event = next_event(scanner.events)
+            if event is enter_pressed or report(scanner, event):
+                break
+    except KeyboardInterrupt:
+        # Ctrl+C stops the run like Enter: the process must not end with it running.
+        pass
 
     scanner.stop()
     # What the scanner said while it stopped: its end, at least.

@@ -2,7 +2,7 @@
 """Drives one run of an example host end to end and checks what it printed.
 
     host_run_test.py no-camera -- HOST-COMMAND...
-    host_run_test.py footage --expected FILE --known-file FILE -- HOST-COMMAND...
+    host_run_test.py footage --expected FILE --known-file FILE [--interrupt] -- HOST-COMMAND...
 
 no-camera: the shipped library, where no camera opens. The host's input is
 closed, so only the run's own end can stop it: the library's two lines, the
@@ -10,12 +10,14 @@ stopped callback and a count of 0 must follow.
 
 footage: a developer build of the library that replays footage (named by
 SCANLET_REPLAY_FOOTAGE). Once the footage is used up the host is sent Enter,
-as a user would stop it; it must have reported exactly the expected codes,
-each once and in order, with the known codes passed to its start left out.
+as a user would stop it, or Ctrl+C with --interrupt; it must have reported
+exactly the expected codes, each once and in order, with the known codes passed
+to its start left out, and stopped the run.
 """
 
 import argparse
 import queue
+import signal
 import subprocess
 import sys
 import threading
@@ -102,7 +104,7 @@ def check_no_camera(command):
         fail("the host did not stop with a count of 0")
 
 
-def check_footage(command, expected_file, known_file):
+def check_footage(command, expected_file, known_file, interrupt):
     with open(expected_file, encoding="utf-8") as file:
         expected = file.read().splitlines()
     with open(known_file, encoding="utf-8") as file:
@@ -119,8 +121,11 @@ def check_footage(command, expected_file, known_file):
             break
     # Every code has been found once the footage is used up; the host prints
     # any still on their way before it ends. Stop it as a user would.
-    run.process.stdin.write("\n")
-    run.process.stdin.close()
+    if interrupt:
+        run.process.send_signal(signal.SIGINT)
+    else:
+        run.process.stdin.write("\n")
+        run.process.stdin.close()
     status = run.finish(deadline)
     if status != 0:
         fail(f"the host exited with {status}")
@@ -149,6 +154,7 @@ def main():
     parser.add_argument("mode", choices=["no-camera", "footage"])
     parser.add_argument("--expected")
     parser.add_argument("--known-file")
+    parser.add_argument("--interrupt", action="store_true")
     options = parser.parse_args(sys.argv[1:split])
     if not command:
         parser.error("no host command after --")
@@ -157,7 +163,7 @@ def main():
     else:
         if not options.expected or not options.known_file:
             parser.error("footage needs --expected and --known-file")
-        check_footage(command, options.expected, options.known_file)
+        check_footage(command, options.expected, options.known_file, options.interrupt)
     print("OK", flush=True)
 
 
