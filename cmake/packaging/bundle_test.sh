@@ -2,7 +2,8 @@
 # Makes the release zip with CPack, unpacks it into an empty folder, checks
 # that it holds what the product team is promised and nothing else, and runs
 # the unpacked launcher under Wine in a folder with the stand-in server and
-# client, through the launcher's own run test.
+# client, through the launcher's own run test. When the bundle carries the
+# library, a host built against the unpacked bundle runs with its scanlet.dll.
 set -euo pipefail
 
 while (($#)); do
@@ -61,3 +62,8 @@ echo "contents: ${expected[*]}"
 "$python" "$run_test" normal --wine-run "$wine_run" --wine-root "$wine_root" \
   --launcher "$root/bin/ZorvaneRun.exe" --server "$server" --client "$client" --work "$work/runs"
 echo "the unpacked launcher ran"
+
+if [[ "$library" == yes ]]; then
+  "$(dirname "$0")/bundle_host_test.sh" "$root" "$(cd "$(dirname "$0")/../.." && pwd)" "$work/host" \
+    "$wine_run" "$wine_root"
+fi
