@@ -1,6 +1,6 @@
 // A Node.js host of scanlet through koffi: starts the scanner, prints each new
-// code with the running count, and stops on Enter or when the run ends by
-// itself (Esc, the window closed, no camera).
+// code with the running count, and stops on Enter, Ctrl+C or when the run ends
+// by itself (Esc, the window closed, no camera).
 //
 //   node scanlet_host.js [LIBRARY] [--known CODE]...
 //
@@ -51,11 +51,23 @@ function loadScanlet(path) {
     };
 }
 
-// Resolves on Enter; a closed input (no keyboard) leaves the run's own end.
-function waitForEnter() {
+// Resolves on Enter or Ctrl+C; a closed input (no keyboard) leaves the run's
+// own end. Ctrl+C would otherwise end the process with the run going.
+function waitForUser() {
     const input = readline.createInterface({ input: process.stdin });
-    const pressed = new Promise(resolve => input.once('line', resolve));
-    return { pressed, close: () => input.close() };
+    let onInterrupt;
+    const stopped = new Promise(resolve => {
+        input.once('line', resolve);
+        onInterrupt = resolve;
+        process.once('SIGINT', onInterrupt);
+    });
+    return {
+        stopped,
+        close: () => {
+            input.close();
+            process.removeListener('SIGINT', onInterrupt);
+        },
+    };
 }
 
 async function main() {
@@ -86,9 +98,9 @@ async function main() {
     // Nothing koffi holds keeps Node's event loop alive: without a pending
     // timer Node would exit in the middle of the run once input is closed.
     const keepAlive = setInterval(() => {}, 60 * 60 * 1000);
-    const enter = waitForEnter();
-    await Promise.race([ended, enter.pressed]);
-    enter.close();
+    const user = waitForUser();
+    await Promise.race([ended, user.stopped]);
+    user.close();
 
     // Also after a run that ended by itself: this joins the scanner's thread.
     await scanlet.stopQRCodeDetectorAsync();

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """A Python host of scanlet through ctypes: starts the scanner, prints each new
-code with the running count, and stops on Enter or when the run ends by itself
-(Esc, the window closed, no camera).
+code with the running count, and stops on Enter, Ctrl+C or when the run ends by
+itself (Esc, the window closed, no camera).
 
     python3 scanlet_host.py [LIBRARY] [--known CODE]...
 
