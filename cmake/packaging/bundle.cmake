@@ -1,0 +1,40 @@
+# The Windows release bundle: one versioned zip of everything the Windows tree
+# installs (the launcher, and the library with its header, import library and
+# CMake package once the tree builds it), with the product team's README, the
+# licence and the notices. `cmake --build --preset windows --target package`.
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/NOTICE
+              ${CMAKE_CURRENT_LIST_DIR}/README.txt
+  DESTINATION . COMPONENT documentation)
+
+set(CPACK_PACKAGE_NAME zorvane-desktop)
+set(CPACK_PACKAGE_VENDOR Zorvane)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "ZorvaneRun launcher and scanlet QR scanning library for Windows")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(bundle_name ${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}-windows-x64)
+set(CPACK_PACKAGE_FILE_NAME ${bundle_name})
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+set(CPACK_GENERATOR ZIP)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_SOURCE_GENERATOR "")
+include(CPack)
+
+if(BUILD_TESTING)
+  # Unpacks the zip into an empty folder and runs the launcher from there
+  # under Wine, with the launcher tests' stand-ins.
+  if(TARGET scanlet)
+    set(bundle_has_library yes)
+  else()
+    set(bundle_has_library no)
+  endif()
+  find_program(SYSTEM_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
+  add_test(NAME bundle
+    COMMAND ${PROJECT_SOURCE_DIR}/scripts/with-display
+            ${CMAKE_CURRENT_LIST_DIR}/bundle_test.sh
+            --build ${PROJECT_BINARY_DIR} --work ${PROJECT_BINARY_DIR}/bundle-test
+            --name ${bundle_name} --library ${bundle_has_library}
+            --python ${SYSTEM_PYTHON} --run-test ${PROJECT_SOURCE_DIR}/launcher/tests/launcher_run_test.py
+            --wine-run ${PROJECT_SOURCE_DIR}/cmake/wine-run.sh --wine-root ${PROJECT_BINARY_DIR}/wine
+            --server $<TARGET_FILE:stand_in_server> --client $<TARGET_FILE:stand_in_client>)
+  # The launcher's run touches the profile's Desktop folder, as its own tests do.
+  set_tests_properties(bundle PROPERTIES RESOURCE_LOCK wine_profile_desktop TIMEOUT 600)
+endif()
