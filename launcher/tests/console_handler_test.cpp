@@ -1,6 +1,8 @@
 // Calls consoleHandler directly, as the system would on its own thread, with
 // the launcher's temp folder pointed at a folder of this test.
 
+#include "utf8.h"
+
 #include <atomic>
 #include <cstdlib>
 #include <filesystem>
@@ -150,15 +152,6 @@ void keepsGoingWhenACopyIsHeldOpen(const Folders& folders)
     CloseHandle(held);
     expect(fs::exists(folders.desktopCopy()), "a held copy stays");
     fs::remove(folders.desktopCopy());
-}
-
-std::string utf8(const std::wstring& text)
-{
-    const int length = static_cast<int>(text.size());
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string result(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, result.data(), size, nullptr, nullptr);
-    return result;
 }
 
 HANDLE createOutputFile(const fs::path& file)

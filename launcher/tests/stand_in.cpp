@@ -18,6 +18,8 @@
 // parent's were created, when its main function began and, appended last,
 // when it returned.
 
+#include "utf8.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -70,15 +72,6 @@ std::vector<std::wstring> fileList(const wchar_t* name)
         start = end + 1;
     }
     return files;
-}
-
-std::string utf8(const std::wstring& text)
-{
-    const int length = static_cast<int>(text.size());
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string result(static_cast<std::size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, result.data(), size, nullptr, nullptr);
-    return result;
 }
 
 class FileHandle {
