@@ -3,6 +3,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
+#include <array>
 
 namespace scanlet {
 namespace {
@@ -10,14 +11,21 @@ namespace {
 // Strong enough to bring back modules blurred over about half their width,
 // while a sharp code keeps its shape.
 constexpr int sharpeningWindow = 7;
+// About a small module's width: sharpens modules of 2 to 4 pixels without
+// reaching into their neighbours.
+constexpr int fineSharpeningWindow = 3;
 // Outliers at either end (a highlight, a dark corner) would otherwise set the
 // stretch and leave the code's own contrast as low as before.
 constexpr double stretchTail = 0.01;
+// The tails are found on every fourth pixel of every fourth row: a code's
+// light and dark parts span far more, and a full histogram would cost a good
+// part of a decoding attempt.
+constexpr int histogramStride = 4;
 
-cv::Mat sharpened(const cv::Mat& grey)
+cv::Mat sharpened(const cv::Mat& grey, int window)
 {
     cv::Mat blurred;
-    cv::blur(grey, blurred, {sharpeningWindow, sharpeningWindow});
+    cv::blur(grey, blurred, {window, window});
     cv::Mat sharp;
     cv::addWeighted(grey, 2.0, blurred, -1.0, 0.0, sharp);
     return sharp;
@@ -25,19 +33,22 @@ cv::Mat sharpened(const cv::Mat& grey)
 
 cv::Mat stretched(const cv::Mat& grey)
 {
-    const int channels[] = {0};
-    const int bins[] = {256};
-    const float range[] = {0, 256};
-    const float* ranges[] = {range};
-    cv::Mat histogram;
-    cv::calcHist(&grey, 1, channels, cv::noArray(), histogram, 1, bins, ranges);
-    const double tail = stretchTail * static_cast<double>(grey.total());
+    std::array<int, 256> histogram{};
+    int samples = 0;
+    for (int row = histogramStride / 2; row < grey.rows; row += histogramStride) {
+        const uchar* pixel = grey.ptr<uchar>(row);
+        for (int col = histogramStride / 2; col < grey.cols; col += histogramStride) {
+            ++histogram[pixel[col]];
+            ++samples;
+        }
+    }
+    const double tail = stretchTail * samples;
     int low = 0;
-    for (double sum = 0; low < 255 && (sum += histogram.at<float>(low)) <= tail;) {
+    for (double sum = 0; low < 255 && (sum += histogram[low]) <= tail;) {
         ++low;
     }
     int high = 255;
-    for (double sum = 0; high > 0 && (sum += histogram.at<float>(high)) <= tail;) {
+    for (double sum = 0; high > 0 && (sum += histogram[high]) <= tail;) {
         --high;
     }
     if (high <= low) {
@@ -52,28 +63,25 @@ cv::Mat stretched(const cv::Mat& grey)
     return result;
 }
 
+// At full size, so that small modules keep their width in both copies.
 cv::Mat bothPolarities(const cv::Mat& grey)
 {
-    cv::Mat half;
-    cv::resize(grey, half, {(grey.cols + 1) / 2, (grey.rows + 1) / 2}, 0, 0, cv::INTER_AREA);
-    cv::Mat sideBySide(half.rows, half.cols * 2, CV_8U);
-    half.copyTo(sideBySide.colRange(0, half.cols));
-    cv::bitwise_not(half, sideBySide.colRange(half.cols, sideBySide.cols));
+    cv::Mat sideBySide(grey.rows, grey.cols * 2, CV_8U);
+    grey.copyTo(sideBySide.colRange(0, grey.cols));
+    cv::bitwise_not(grey, sideBySide.colRange(grey.cols, sideBySide.cols));
     return sideBySide;
 }
 
-// Back from the side-by-side image to the region: either copy maps onto the
-// whole region.
-void toRegion(std::vector<cv::Point>& corners, const cv::Size& sideBySide, const cv::Size& region)
+// Back from the side-by-side image to the region: a code in the inverted copy
+// lies one region's width to the right.
+void toRegion(std::vector<cv::Point>& corners, int regionWidth)
 {
-    const int halfWidth = sideBySide.width / 2;
-    const double scaleX = static_cast<double>(region.width) / halfWidth;
-    const double scaleY = static_cast<double>(region.height) / sideBySide.height;
-    const bool inverted =
-        std::any_of(corners.begin(), corners.end(), [&](const cv::Point& corner) { return corner.x >= halfWidth; });
-    for (auto& corner : corners) {
-        const int x = inverted ? corner.x - halfWidth : corner.x;
-        corner = {cvRound(x * scaleX), cvRound(corner.y * scaleY)};
+    const bool inverted = std::any_of(corners.begin(), corners.end(),
+                                      [&](const cv::Point& corner) { return corner.x >= regionWidth; });
+    if (inverted) {
+        for (auto& corner : corners) {
+            corner.x -= regionWidth;
+        }
     }
 }
 
@@ -84,6 +92,7 @@ std::string nameOf(ReadingMethod method)
     switch (method) {
     case ReadingMethod::plain: return "plain";
     case ReadingMethod::sharpened: return "sharpened";
+    case ReadingMethod::finelySharpened: return "finely sharpened";
     case ReadingMethod::stretched: return "stretched";
     case ReadingMethod::bothPolarities: return "both polarities";
     }
@@ -92,9 +101,14 @@ std::string nameOf(ReadingMethod method)
 
 Decoded RotatingDecoder::decode(const cv::Mat& region)
 {
-    const auto method = readingMethods[turn];
-    turn = (turn + 1) % readingMethods.size();
+    const auto method = rotation[turn];
+    turn = (turn + 1) % rotation.size();
     return decodeWith(region, method);
+}
+
+void RotatingDecoder::startAt(std::size_t next)
+{
+    turn = next % rotation.size();
 }
 
 Decoded RotatingDecoder::decodeWith(const cv::Mat& region, ReadingMethod method)
@@ -105,12 +119,12 @@ Decoded RotatingDecoder::decodeWith(const cv::Mat& region, ReadingMethod method)
     const cv::Mat grey = greyOf(region);
     switch (method) {
     case ReadingMethod::plain: return read(grey);
-    case ReadingMethod::sharpened: return read(sharpened(grey));
+    case ReadingMethod::sharpened: return read(sharpened(grey, sharpeningWindow));
+    case ReadingMethod::finelySharpened: return read(sharpened(grey, fineSharpeningWindow));
     case ReadingMethod::stretched: return read(stretched(grey));
     case ReadingMethod::bothPolarities: {
-        const cv::Mat sideBySide = bothPolarities(grey);
-        Decoded decoded = read(sideBySide);
-        toRegion(decoded.corners, sideBySide.size(), grey.size());
+        Decoded decoded = read(bothPolarities(grey));
+        toRegion(decoded.corners, grey.cols);
         return decoded;
     }
     }
