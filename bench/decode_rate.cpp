@@ -43,8 +43,8 @@ struct Options {
     int photosPerFolder = -1;
 };
 
-// Frames in a corpus clip: one whole rotation of the ways of reading.
-constexpr int corpusClip = static_cast<int>(scanlet::rotation.size());
+// Frames in a corpus clip: one turn of every way of reading.
+constexpr int corpusClip = static_cast<int>(scanlet::readingMethods.size());
 // Frames in a photo clip: a quarter of a second of a camera at 30 frames/s.
 constexpr int photoClip = 8;
 

@@ -11,9 +11,6 @@ namespace {
 // Strong enough to bring back modules blurred over about half their width,
 // while a sharp code keeps its shape.
 constexpr int sharpeningWindow = 7;
-// About a small module's width: sharpens modules of 2 to 4 pixels without
-// reaching into their neighbours.
-constexpr int fineSharpeningWindow = 3;
 // Outliers at either end (a highlight, a dark corner) would otherwise set the
 // stretch and leave the code's own contrast as low as before.
 constexpr double stretchTail = 0.01;
@@ -22,10 +19,10 @@ constexpr double stretchTail = 0.01;
 // part of a decoding attempt.
 constexpr int histogramStride = 4;
 
-cv::Mat sharpened(const cv::Mat& grey, int window)
+cv::Mat sharpened(const cv::Mat& grey)
 {
     cv::Mat blurred;
-    cv::blur(grey, blurred, {window, window});
+    cv::blur(grey, blurred, {sharpeningWindow, sharpeningWindow});
     cv::Mat sharp;
     cv::addWeighted(grey, 2.0, blurred, -1.0, 0.0, sharp);
     return sharp;
@@ -92,7 +89,6 @@ std::string nameOf(ReadingMethod method)
     switch (method) {
     case ReadingMethod::plain: return "plain";
     case ReadingMethod::sharpened: return "sharpened";
-    case ReadingMethod::finelySharpened: return "finely sharpened";
     case ReadingMethod::stretched: return "stretched";
     case ReadingMethod::bothPolarities: return "both polarities";
     }
@@ -101,14 +97,14 @@ std::string nameOf(ReadingMethod method)
 
 Decoded RotatingDecoder::decode(const cv::Mat& region)
 {
-    const auto method = rotation[turn];
-    turn = (turn + 1) % rotation.size();
+    const auto method = readingMethods[turn];
+    turn = (turn + 1) % readingMethods.size();
     return decodeWith(region, method);
 }
 
 void RotatingDecoder::startAt(std::size_t next)
 {
-    turn = next % rotation.size();
+    turn = next % readingMethods.size();
 }
 
 Decoded RotatingDecoder::decodeWith(const cv::Mat& region, ReadingMethod method)
@@ -119,8 +115,7 @@ Decoded RotatingDecoder::decodeWith(const cv::Mat& region, ReadingMethod method)
     const cv::Mat grey = greyOf(region);
     switch (method) {
     case ReadingMethod::plain: return read(grey);
-    case ReadingMethod::sharpened: return read(sharpened(grey, sharpeningWindow));
-    case ReadingMethod::finelySharpened: return read(sharpened(grey, fineSharpeningWindow));
+    case ReadingMethod::sharpened: return read(sharpened(grey));
     case ReadingMethod::stretched: return read(stretched(grey));
     case ReadingMethod::bothPolarities: {
         Decoded decoded = read(bothPolarities(grey));

@@ -14,11 +14,8 @@ namespace scanlet {
 enum class ReadingMethod {
     // The region in grey, as the camera gave it.
     plain,
-    // Sharpened over a wide window: codes blurred by focus or motion.
+    // Sharpened: codes blurred by focus or motion.
     sharpened,
-    // Sharpened over a narrow window: small modules, as in a code held far away,
-    // which the wide window smears into each other.
-    finelySharpened,
     // Stretched to the full grey range: low contrast and dim light.
     stretched,
     // Side by side at full size as it is and inverted: light-on-dark codes, and
@@ -26,18 +23,12 @@ enum class ReadingMethod {
     bothPolarities,
 };
 
-constexpr std::array<ReadingMethod, 5> readingMethods{ReadingMethod::plain, ReadingMethod::sharpened,
-                                                      ReadingMethod::finelySharpened, ReadingMethod::stretched,
-                                                      ReadingMethod::bothPolarities};
-
-// The order the decoder takes them in, one per frame. Every way reads a clean
+// In the order the decoder takes them, one per frame. Every way reads a clean
 // dark-on-light code wherever it lies in the region, so such a code is
 // reported on the first frame it is whole in view; a light-on-dark code is read
-// within every four frames. The two sharpenings share a place and take it in
-// alternate rounds.
-constexpr std::array<ReadingMethod, 8> rotation{
-    ReadingMethod::plain,   ReadingMethod::sharpened,       ReadingMethod::stretched, ReadingMethod::bothPolarities,
-    ReadingMethod::plain,   ReadingMethod::finelySharpened, ReadingMethod::stretched, ReadingMethod::bothPolarities};
+// within every four frames.
+constexpr std::array<ReadingMethod, 4> readingMethods{ReadingMethod::plain, ReadingMethod::sharpened,
+                                                      ReadingMethod::stretched, ReadingMethod::bothPolarities};
 
 std::string nameOf(ReadingMethod method);
 
