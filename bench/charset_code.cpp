@@ -5,7 +5,6 @@
 #include <ZXing/MultiFormatWriter.h>
 #include <ZXing/TextUtfEncoding.h>
 #include <iconv.h>
-#include <opencv2/imgproc.hpp>
 #include <opencv2/objdetect.hpp>
 
 #include <memory>
@@ -57,14 +56,9 @@ cv::Mat bareModules(const std::string& utf8Text, const std::string& characterSet
 
 }
 
-cv::Mat charsetCodeImage(const std::string& utf8Text, const std::string& characterSet, CharsetMode mode,
-                         int moduleSize)
+cv::Mat charsetModules(const std::string& utf8Text, const std::string& characterSet, CharsetMode mode)
 {
-    const cv::Mat modules = mode == CharsetMode::writer ? writerModules(utf8Text, characterSet)
-                                                        : bareModules(utf8Text, characterSet);
-    cv::Mat scaled;
-    cv::resize(modules, scaled, {}, moduleSize, moduleSize, cv::INTER_NEAREST);
-    return scaled;
+    return mode == CharsetMode::writer ? writerModules(utf8Text, characterSet) : bareModules(utf8Text, characterSet);
 }
 
 }

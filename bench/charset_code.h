@@ -16,9 +16,9 @@ enum class CharsetMode {
     bareBytes,
 };
 
-// The code for utf8Text in characterSet ("Shift_JIS" or "GB18030"), black
-// modules on white with a two-module quiet zone, each module moduleSize pixels.
-cv::Mat charsetCodeImage(const std::string& utf8Text, const std::string& characterSet, CharsetMode mode,
-                         int moduleSize);
+// The modules of the code for utf8Text in characterSet ("Shift_JIS" or
+// "GB18030"), one pixel each, dark 0 on light 255, with a two-module quiet zone;
+// footage::scaledModules draws them.
+cv::Mat charsetModules(const std::string& utf8Text, const std::string& characterSet, CharsetMode mode);
 
 }

@@ -9,14 +9,13 @@ namespace bench {
 
 std::string clip(const std::string& folder, int frames)
 {
-    const cv::Size hd(1920, 1080);
     constexpr int held = 50;
     const std::vector<std::string> texts{"first code", "second code", "third code"};
     // Scenes share these few frames, so a long clip costs no more memory than a short one.
-    const cv::Mat empty = footage::frameWith({}, hd);
+    const cv::Mat empty = footage::frameWith({});
     std::vector<cv::Mat> withCode;
     for (const auto& text : texts) {
-        withCode.push_back(footage::frameWith({{text, footage::centredIn(hd, text, 6), 6}}, hd));
+        withCode.push_back(footage::frameWith({{text, footage::centredIn(scanlet::fullHd, text, 6), 6}}));
     }
     std::vector<footage::Scene> scenes;
     for (int written = 0, next = 0; written < frames; ++next) {

@@ -1,7 +1,8 @@
 #include "corpus.h"
 
 #include "charset_code.h"
-#include "code_image.h"
+#include "footage.h"
+#include "scan_region.h"
 
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
@@ -15,10 +16,13 @@
 namespace bench {
 namespace {
 
-const cv::Size hd(1920, 1080);
 // The region the library scans, the central quarter, less a margin so that
 // every corner a decoder reports lies inside it.
-const cv::Rect2d placeable(480 + 12, 270 + 12, 960 - 24, 540 - 24);
+const cv::Rect2d placeable = [] {
+    const cv::Rect region = scanlet::scanRegion(scanlet::fullHd);
+    constexpr int margin = 12;
+    return cv::Rect2d(region.x + margin, region.y + margin, region.width - 2 * margin, region.height - 2 * margin);
+}();
 // About a 70 degree horizontal field of view at 1920 pixels.
 constexpr double focalLength = 1400;
 // Ink and paper lie either side of it, as far apart as the contrast says.
@@ -164,10 +168,11 @@ std::vector<Category> categories()
 cv::Mat printedCode(const Sample& sample)
 {
     cv::Mat code = sample.characterSet.empty()
-                       ? codeImage(sample.text, sample.moduleSize)
-                       : charsetCodeImage(sample.text, sample.characterSet,
-                                          sample.designated ? CharsetMode::writer : CharsetMode::bareBytes,
-                                          sample.moduleSize);
+                       ? footage::codeImage(sample.text, sample.moduleSize)
+                       : footage::scaledModules(charsetModules(sample.text, sample.characterSet,
+                                                               sample.designated ? CharsetMode::writer
+                                                                                 : CharsetMode::bareBytes),
+                                                sample.moduleSize);
     const int border = 2 * sample.moduleSize;
     cv::Mat padded;
     cv::copyMakeBorder(code, padded, border, border, border, border, cv::BORDER_CONSTANT, 255);
@@ -219,7 +224,7 @@ void placeInRegion(std::vector<cv::Point2f>& corners, cv::RNG& rng)
 
 cv::Mat background(cv::RNG& rng)
 {
-    cv::Mat frame(hd, CV_32F);
+    cv::Mat frame(scanlet::fullHd, CV_32F);
     const double from = rng.uniform(80.0, 140.0);
     const double to = rng.uniform(80.0, 140.0);
     for (int col = 0; col < frame.cols; ++col) {

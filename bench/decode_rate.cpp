@@ -9,6 +9,7 @@
 #include "corpus.h"
 #include "decoders.h"
 #include "photo_set.h"
+#include "pinned_decoder.h"
 #include "rotating_decoder.h"
 #include "detect_in_region.h"
 #include "detector_state.h"
@@ -38,6 +39,8 @@ struct Options {
     int samplesPerLevel = 40;
     std::string saveFolder;
     std::string photoFolder = SCANLET_DEFAULT_PHOTOS;
+    // How many photos of each folder to read; all when negative.
+    int photosPerFolder = -1;
 };
 
 // Frames in a corpus clip: one turn of every way of reading.
@@ -58,21 +61,12 @@ struct Tally {
 
 // One column of the report: reads a scene and says how many frames after its
 // first it was reported with the right text; -1 when it was not, -2 when a
-// wrong text was reported.
+// wrong text was reported. The library's run meets the scene at the given
+// turn of its rotation, as a camera's code arrives at any point of it.
+using FrameAt = std::function<cv::Mat(int)>;
 struct Column {
     std::string name;
-    std::function<int(int frames, const std::function<cv::Mat(int)>& frameAt, const std::string& text)> read;
-};
-
-// One way of reading of the default decoder, pinned.
-class Pinned : public scanlet::Decoder {
-public:
-    Pinned(scanlet::RotatingDecoder& decoder, scanlet::ReadingMethod method) : decoder(decoder), method(method) {}
-    scanlet::Decoded decode(const cv::Mat& region) override { return decoder.decodeWith(region, method); }
-
-private:
-    scanlet::RotatingDecoder& decoder;
-    scanlet::ReadingMethod method;
+    std::function<int(int frames, const FrameAt& frameAt, const std::string& text, std::size_t turn)> read;
 };
 
 std::vector<std::string> reported;
@@ -94,6 +88,8 @@ Options parse(int argc, char** argv)
             options.samplesPerLevel = std::stoi(argv[++i]);
         } else if (argument == "--photos" && hasValue) {
             options.photoFolder = argv[++i];
+        } else if (argument == "--photos-per-folder" && hasValue) {
+            options.photosPerFolder = std::stoi(argv[++i]);
         } else if (argument == "--save" && hasValue) {
             options.saveFolder = argv[++i];
         } else if (options.output.empty() && argument.rfind("--", 0) != 0) {
@@ -109,8 +105,7 @@ Options parse(int argc, char** argv)
 }
 
 // Frames through the acceptance step in order, as one run sees them.
-int firstReport(scanlet::Decoder& decoder, int frames, const std::function<cv::Mat(int)>& frameAt,
-                const std::string& text)
+int firstReport(scanlet::Decoder& decoder, int frames, const FrameAt& frameAt, const std::string& text)
 {
     scanlet::DetectorState scanner;
     scanner.codeCallback = onCode;
@@ -128,25 +123,26 @@ int firstReport(scanlet::Decoder& decoder, int frames, const std::function<cv::M
 
 // The columns: the decoder as it was, each way of the default decoder on the
 // first frame, the default decoder over a clip, and the other decoders.
-std::vector<Column> columns(std::vector<std::unique_ptr<scanlet::Decoder>>& owned, int clipFrames)
+std::vector<Column> columns(std::vector<std::unique_ptr<scanlet::Decoder>>& owned)
 {
     std::vector<Column> all;
     const auto single = [](scanlet::Decoder& decoder) {
-        return [&decoder](int, const std::function<cv::Mat(int)>& frameAt, const std::string& text) {
+        return [&decoder](int, const FrameAt& frameAt, const std::string& text, std::size_t) {
             return firstReport(decoder, 1, frameAt, text);
         };
     };
     owned.push_back(bench::makeBaselineDecoder());
     all.push_back({"before (ZXing, one way)", single(*owned.back())});
     const auto decoders = bench::decoders();
-    owned.push_back(decoders.front().make());
-    auto* rotating = dynamic_cast<scanlet::RotatingDecoder*>(owned.back().get());
     for (const auto method : scanlet::readingMethods) {
-        owned.push_back(std::make_unique<Pinned>(*rotating, method));
+        owned.push_back(std::make_unique<bench::PinnedDecoder>(decoders.front().make(), method));
         all.push_back({decoders.front().name + " " + scanlet::nameOf(method), single(*owned.back())});
     }
-    all.push_back({decoders.front().name + " in turns, " + std::to_string(clipFrames) + " frames",
-                   [rotating](int frames, const std::function<cv::Mat(int)>& frameAt, const std::string& text) {
+    owned.push_back(decoders.front().make());
+    auto* rotating = dynamic_cast<scanlet::RotatingDecoder*>(owned.back().get());
+    all.push_back({decoders.front().name + " in turns",
+                   [rotating](int frames, const FrameAt& frameAt, const std::string& text, std::size_t turn) {
+                       rotating->startAt(turn);
                        return firstReport(*rotating, frames, frameAt, text);
                    }});
     for (std::size_t d = 1; d < decoders.size(); ++d) {
@@ -285,8 +281,8 @@ void report(std::ostream& out, const Options& options, const std::vector<Column>
         << " frames of 1920x1080, one code each in the scan region; " << std::fixed << std::setprecision(0)
         << seconds << " s to generate and decode. Single-frame columns read the first frame of a fresh run; the"
         << " column in turns is the library's own run over a clip of " << corpusClip
-        << " frames of the scene, its decoder carried on from the scene before, and frames late counts from the"
-        << " clip's first frame.\n\n";
+        << " frames of the scene, starting at each turn of the rotation in turn from one scene to the next, and"
+        << " frames late counts from the clip's first frame.\n\n";
     table(out, all, categories, false, "Category");
     out << "\n";
     table(out, all, levels, true, "Category");
@@ -323,24 +319,30 @@ Tally tallyFor(const std::string& category, const std::string& level, std::size_
     return {category, level, 0, std::vector<int>(columns), std::vector<int>(columns)};
 }
 
-std::vector<Tally> readPhotos(const std::vector<Column>& all, const std::string& folder,
+std::vector<Tally> readPhotos(const std::vector<Column>& all, const Options& options,
                               std::vector<std::string>& missed)
 {
     std::vector<Tally> groups;
+    const std::string& folder = options.photoFolder;
     if (folder.empty() || !std::filesystem::is_directory(folder)) {
         return groups;
     }
     const std::size_t clip = clipColumn(all);
+    std::size_t index = 0;
     for (const auto& photo : bench::loadPhotos(folder)) {
         const std::string group = std::filesystem::path(photo.name).parent_path().string();
         if (groups.empty() || groups.back().category != group) {
             groups.push_back(tallyFor(group, "", all.size()));
         }
         auto& tally = groups.back();
+        if (options.photosPerFolder >= 0 && tally.samples >= options.photosPerFolder) {
+            continue;
+        }
         ++tally.samples;
-        const auto frameAt = [&photo](int index) { return bench::photoFrame(photo, index); };
+        const auto frameAt = [&photo](int frame) { return bench::photoFrame(photo, frame); };
+        const std::size_t turn = index++;
         for (std::size_t c = 0; c < all.size(); ++c) {
-            const int late = all[c].read(photoClip, frameAt, photo.text);
+            const int late = all[c].read(photoClip, frameAt, photo.text, turn);
             count(tally, c, late, clip);
             if (c == clip && late < 0) {
                 missed.push_back(photo.name);
@@ -365,7 +367,7 @@ int run(const Options& options)
 {
     const auto started = std::chrono::steady_clock::now();
     std::vector<std::unique_ptr<scanlet::Decoder>> owned;
-    const auto all = columns(owned, corpusClip);
+    const auto all = columns(owned);
     const std::size_t clip = clipColumn(all);
 
     const auto samples = bench::corpus(options.seed, options.samplesPerLevel);
@@ -384,11 +386,11 @@ int run(const Options& options)
         ++tally.samples;
         const auto frameAt = [&frame](int) { return frame.clone(); };
         for (std::size_t c = 0; c < all.size(); ++c) {
-            count(tally, c, all[c].read(corpusClip, frameAt, sample.text), clip);
+            count(tally, c, all[c].read(corpusClip, frameAt, sample.text, i), clip);
         }
     }
     std::vector<std::string> missed;
-    const auto photos = readPhotos(all, options.photoFolder, missed);
+    const auto photos = readPhotos(all, options, missed);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::ofstream out(options.output);
     report(out, options, all, levels, photos, missed, seconds);
@@ -403,7 +405,8 @@ int main(int argc, char** argv)
         return run(parse(argc, argv));
     } catch (const std::exception& error) {
         std::cerr << error.what() << "\nusage: " << argv[0]
-                  << " report.md [--seed N] [--per-level N] [--save folder] [--photos folder]" << std::endl;
+                  << " report.md [--seed N] [--per-level N] [--save folder] [--photos folder]"
+                  << " [--photos-per-folder N]" << std::endl;
         return 2;
     }
 }

@@ -3,10 +3,10 @@
 // the acceptance step in order, as in the library's loop. Counts the frames
 // from the first one that shows the code whole in the region to the one whose
 // step reports it.
-#include "code_image.h"
 #include "decoder.h"
 #include "detect_in_region.h"
 #include "detector_state.h"
+#include "footage.h"
 
 #include <opencv2/imgproc.hpp>
 
@@ -19,7 +19,6 @@
 
 namespace {
 
-const cv::Size hd(1920, 1080);
 constexpr int moduleSize = 6;
 constexpr int trialsPerSpeed = 20;
 // Past this many frames after it is whole in the region, a code counts as missed.
@@ -30,11 +29,11 @@ const std::vector<int> speeds{4, 8, 16, 32};
 // interval's travel as a camera's exposure smears it.
 cv::Mat frameAt(const cv::Mat& code, int x, int y, int speed)
 {
-    cv::Mat frame(hd, CV_8UC1, cv::Scalar(128));
+    cv::Mat frame(scanlet::fullHd, CV_8UC1, cv::Scalar(128));
     const cv::Rect place(x, y, code.cols, code.rows);
     code.copyTo(frame(place));
     const int smear = std::max(1, speed / 2);
-    const cv::Rect band = cv::Rect(x - smear, y, code.cols + 2 * smear, code.rows) & cv::Rect({}, hd);
+    const cv::Rect band = cv::Rect(x - smear, y, code.cols + 2 * smear, code.rows) & cv::Rect({}, scanlet::fullHd);
     cv::blur(frame(band), frame(band), {smear, 1});
     cv::Mat colour;
     cv::cvtColor(frame, colour, cv::COLOR_GRAY2BGR);
@@ -44,7 +43,7 @@ cv::Mat frameAt(const cv::Mat& code, int x, int y, int speed)
 // Frames late, or -1 when the code was never reported.
 int framesLate(scanlet::Decoder& decoder, const cv::Mat& code, int speed, cv::RNG& rng)
 {
-    const cv::Rect region = scanlet::scanRegion(hd);
+    const cv::Rect region = scanlet::scanRegion(scanlet::fullHd);
     const int y = region.y + rng.uniform(0, region.height - code.rows);
     // The first step that leaves the code whole in the region, from a random phase.
     const int firstWhole = region.x + rng.uniform(0, speed);
@@ -72,7 +71,7 @@ int main(int argc, char** argv)
         return 2;
     }
     auto decoder = scanlet::makeDecoder(scanlet::configuredDecoder());
-    const cv::Mat code = bench::codeImage("https://example.com/ticket/8f14e45f", moduleSize);
+    const cv::Mat code = footage::codeImage("https://example.com/ticket/8f14e45f", moduleSize);
     cv::RNG rng(11);
 
     std::ofstream out(argv[1]);

@@ -1,5 +1,7 @@
 #include "photo_set.h"
 
+#include "scan_region.h"
+
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
@@ -10,7 +12,6 @@
 namespace bench {
 namespace {
 
-const cv::Size hd(1920, 1080);
 constexpr int shake = 4;
 constexpr double noiseSigma = 2.0;
 
@@ -41,12 +42,13 @@ cv::Mat photoFrame(const Photo& photo, int frameIndex)
     cv::RNG rng(static_cast<std::uint64_t>(std::hash<std::string>()(photo.name)) + frameIndex);
     const int dx = frameIndex == 0 ? 0 : rng.uniform(-shake, shake + 1);
     const int dy = frameIndex == 0 ? 0 : rng.uniform(-shake, shake + 1);
-    cv::Mat grey(hd, CV_8U, cv::Scalar(128));
-    const cv::Rect place((hd.width - photo.image.cols) / 2 + dx, (hd.height - photo.image.rows) / 2 + dy,
+    const cv::Size size = scanlet::fullHd;
+    cv::Mat grey(size, CV_8U, cv::Scalar(128));
+    const cv::Rect place((size.width - photo.image.cols) / 2 + dx, (size.height - photo.image.rows) / 2 + dy,
                          photo.image.cols, photo.image.rows);
     photo.image.copyTo(grey(place));
     if (frameIndex > 0) {
-        cv::Mat noise(hd, CV_16S);
+        cv::Mat noise(size, CV_16S);
         rng.fill(noise, cv::RNG::NORMAL, 0, noiseSigma);
         cv::Mat wide;
         grey.convertTo(wide, CV_16S);

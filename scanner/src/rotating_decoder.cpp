@@ -3,6 +3,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
+#include <array>
 
 namespace scanlet {
 namespace {
@@ -13,6 +14,10 @@ constexpr int sharpeningWindow = 7;
 // Outliers at either end (a highlight, a dark corner) would otherwise set the
 // stretch and leave the code's own contrast as low as before.
 constexpr double stretchTail = 0.01;
+// The tails are found on every fourth pixel of every fourth row: a code's
+// light and dark parts span far more, and a full histogram would cost a good
+// part of a decoding attempt.
+constexpr int histogramStride = 4;
 
 cv::Mat sharpened(const cv::Mat& grey)
 {
@@ -25,19 +30,22 @@ cv::Mat sharpened(const cv::Mat& grey)
 
 cv::Mat stretched(const cv::Mat& grey)
 {
-    const int channels[] = {0};
-    const int bins[] = {256};
-    const float range[] = {0, 256};
-    const float* ranges[] = {range};
-    cv::Mat histogram;
-    cv::calcHist(&grey, 1, channels, cv::noArray(), histogram, 1, bins, ranges);
-    const double tail = stretchTail * static_cast<double>(grey.total());
+    std::array<int, 256> histogram{};
+    int samples = 0;
+    for (int row = histogramStride / 2; row < grey.rows; row += histogramStride) {
+        const uchar* pixel = grey.ptr<uchar>(row);
+        for (int col = histogramStride / 2; col < grey.cols; col += histogramStride) {
+            ++histogram[pixel[col]];
+            ++samples;
+        }
+    }
+    const double tail = stretchTail * samples;
     int low = 0;
-    for (double sum = 0; low < 255 && (sum += histogram.at<float>(low)) <= tail;) {
+    for (double sum = 0; low < 255 && (sum += histogram[low]) <= tail;) {
         ++low;
     }
     int high = 255;
-    for (double sum = 0; high > 0 && (sum += histogram.at<float>(high)) <= tail;) {
+    for (double sum = 0; high > 0 && (sum += histogram[high]) <= tail;) {
         --high;
     }
     if (high <= low) {
@@ -52,28 +60,25 @@ cv::Mat stretched(const cv::Mat& grey)
     return result;
 }
 
+// At full size, so that small modules keep their width in both copies.
 cv::Mat bothPolarities(const cv::Mat& grey)
 {
-    cv::Mat half;
-    cv::resize(grey, half, {(grey.cols + 1) / 2, (grey.rows + 1) / 2}, 0, 0, cv::INTER_AREA);
-    cv::Mat sideBySide(half.rows, half.cols * 2, CV_8U);
-    half.copyTo(sideBySide.colRange(0, half.cols));
-    cv::bitwise_not(half, sideBySide.colRange(half.cols, sideBySide.cols));
+    cv::Mat sideBySide(grey.rows, grey.cols * 2, CV_8U);
+    grey.copyTo(sideBySide.colRange(0, grey.cols));
+    cv::bitwise_not(grey, sideBySide.colRange(grey.cols, sideBySide.cols));
     return sideBySide;
 }
 
-// Back from the side-by-side image to the region: either copy maps onto the
-// whole region.
-void toRegion(std::vector<cv::Point>& corners, const cv::Size& sideBySide, const cv::Size& region)
+// Back from the side-by-side image to the region: a code in the inverted copy
+// lies one region's width to the right.
+void toRegion(std::vector<cv::Point>& corners, int regionWidth)
 {
-    const int halfWidth = sideBySide.width / 2;
-    const double scaleX = static_cast<double>(region.width) / halfWidth;
-    const double scaleY = static_cast<double>(region.height) / sideBySide.height;
-    const bool inverted =
-        std::any_of(corners.begin(), corners.end(), [&](const cv::Point& corner) { return corner.x >= halfWidth; });
-    for (auto& corner : corners) {
-        const int x = inverted ? corner.x - halfWidth : corner.x;
-        corner = {cvRound(x * scaleX), cvRound(corner.y * scaleY)};
+    const bool inverted = std::any_of(corners.begin(), corners.end(),
+                                      [&](const cv::Point& corner) { return corner.x >= regionWidth; });
+    if (inverted) {
+        for (auto& corner : corners) {
+            corner.x -= regionWidth;
+        }
     }
 }
 
@@ -97,6 +102,11 @@ Decoded RotatingDecoder::decode(const cv::Mat& region)
     return decodeWith(region, method);
 }
 
+void RotatingDecoder::startAt(std::size_t next)
+{
+    turn = next % readingMethods.size();
+}
+
 Decoded RotatingDecoder::decodeWith(const cv::Mat& region, ReadingMethod method)
 {
     if (region.empty()) {
@@ -108,9 +118,8 @@ Decoded RotatingDecoder::decodeWith(const cv::Mat& region, ReadingMethod method)
     case ReadingMethod::sharpened: return read(sharpened(grey));
     case ReadingMethod::stretched: return read(stretched(grey));
     case ReadingMethod::bothPolarities: {
-        const cv::Mat sideBySide = bothPolarities(grey);
-        Decoded decoded = read(sideBySide);
-        toRegion(decoded.corners, sideBySide.size(), grey.size());
+        Decoded decoded = read(bothPolarities(grey));
+        toRegion(decoded.corners, grey.cols);
         return decoded;
     }
     }

@@ -18,11 +18,15 @@ enum class ReadingMethod {
     sharpened,
     // Stretched to the full grey range: low contrast and dim light.
     stretched,
-    // At half size, side by side as it is and inverted: light-on-dark codes, and
+    // Side by side at full size as it is and inverted: light-on-dark codes, and
     // dark-on-light ones still read in the same attempt.
     bothPolarities,
 };
 
+// In the order the decoder takes them, one per frame. Every way reads a clean
+// dark-on-light code wherever it lies in the region, so such a code is
+// reported on the first frame it is whole in view; a light-on-dark code is read
+// within every four frames.
 constexpr std::array<ReadingMethod, 4> readingMethods{ReadingMethod::plain, ReadingMethod::sharpened,
                                                       ReadingMethod::stretched, ReadingMethod::bothPolarities};
 
@@ -31,14 +35,17 @@ std::string nameOf(ReadingMethod method);
 // A camera shows the same code on many frames in a row, so instead of trying
 // every way of reading on every frame, the decoder takes one per frame, in
 // turn: a code one way misses is read a frame or two later while each frame
-// still costs a single decoding attempt. Every way reads a clean dark-on-light
-// code, so such a code is reported on the first frame it is whole in view.
+// still costs a single decoding attempt.
 class RotatingDecoder : public Decoder {
 public:
     Decoded decode(const cv::Mat& region) final;
 
     // One attempt with the given way, outside the rotation.
     Decoded decodeWith(const cv::Mat& region, ReadingMethod method);
+
+    // Where in the rotation the next frame's turn falls; a new decoder starts
+    // at the first. Lets a measurement start a scene at any point of it.
+    void startAt(std::size_t turn);
 
 protected:
     // Decodes a prepared 8-bit single-channel image; corners in its coordinates.

@@ -4,6 +4,7 @@
 #include "detect_in_region.h"
 #include "detector_state.h"
 #include "known_codes.h"
+#include "text_encoding.h"
 
 #include <gtest/gtest.h>
 
@@ -237,6 +238,70 @@ TEST(Decoder, FindsNothingInAnEmptyRegion)
 {
     const cv::Mat blank(540, 960, CV_8UC3, cv::Scalar::all(128));
     EXPECT_TRUE(scanlet::makeDecoder(scanlet::configuredDecoder())->decode(blank).text.empty());
+}
+
+// The host gets text in UTF-8: a code's bytes read in its own character set,
+// UTF-8 and ASCII byte for byte, and a payload that is no text one character
+// per byte (ISO-8859-1), from which the bytes can be recovered.
+struct Payload {
+    std::string name;
+    std::string bytes;
+    std::string delivered;
+};
+
+class DeliveredText : public ::testing::TestWithParam<Payload> {};
+
+TEST_P(DeliveredText, IsTheCodesTextInUtf8)
+{
+    const cv::Mat frame = footage::frameWith({{GetParam().bytes, {760, 400}, 6}});
+    const cv::Mat region = frame(scanlet::scanRegion(frame.size()));
+    const auto decoded = scanlet::makeDecoder(scanlet::configuredDecoder())->decode(region);
+    EXPECT_EQ(decoded.text, GetParam().delivered);
+}
+
+const std::string binary("\x89PNG\r\n\x1a\n\x00\x00\x00\x0dIHDR\xff\xfe\x80", 20);
+
+INSTANTIATE_TEST_SUITE_P(
+    Payloads, DeliveredText,
+    ::testing::Values(
+        // "こんにちは、東京駅" in Shift_JIS bytes, with no character set named in the code.
+        Payload{"ShiftJisWithoutDesignator", "\x82\xb1\x82\xf1\x82\xc9\x82\xbf\x82\xcd\x81\x41\x93\x8c\x8b\x9e\x89\x77",
+                "こんにちは、東京駅"},
+        Payload{"Utf8", "Grüße · Привет · 你好 · 🙂 · tab\there", "Grüße · Привет · 你好 · 🙂 · tab\there"},
+        Payload{"Ascii", "https://example.com/t?id=42&x=%20", "https://example.com/t?id=42&x=%20"},
+        Payload{"Binary", binary, scanlet::latin1ToUtf8(binary)}),
+    [](const ::testing::TestParamInfo<Payload>& info) { return info.param.name; });
+
+// Whatever turn of its ways of reading a frame meets, the configured decoder
+// reads a clean code at once, and a light-on-dark one within four frames;
+// both with modules as small as 3 pixels.
+TEST(Decoder, ReadsACleanCodeOnAnyFrameAndALightOnDarkOneWithinFourFrames)
+{
+    const std::string text = "https://example.com/ticket/0c1d";
+    const cv::Mat dark = footage::frameWith({{text, footage::centredIn(scanlet::fullHd, text, 3), 3}});
+    cv::Mat light;
+    cv::bitwise_not(dark, light);
+    const cv::Mat blank = footage::frameWith({});
+    const auto read = [](scanlet::Decoder& decoder, scanlet::DetectorState& state, const cv::Mat& frame) {
+        cv::Mat copy = frame.clone();
+        cv::Mat region = copy(scanlet::scanRegion(copy.size()));
+        const auto detection = scanlet::detectInRegion(state, decoder, region);
+        return detection == scanlet::Detection::Accepted || detection == scanlet::Detection::AlreadySeen;
+    };
+    for (int framesBefore = 0; framesBefore < 8; ++framesBefore) {
+        SCOPED_TRACE("after " + std::to_string(framesBefore) + " frames without a code");
+        auto decoder = scanlet::makeDecoder(scanlet::configuredDecoder());
+        scanlet::DetectorState state;
+        for (int i = 0; i < framesBefore; ++i) {
+            read(*decoder, state, blank);
+        }
+        EXPECT_TRUE(read(*decoder, state, dark));
+        int frames = 1;
+        while (frames <= 4 && !read(*decoder, state, light)) {
+            ++frames;
+        }
+        EXPECT_LE(frames, 4);
+    }
 }
 
 }

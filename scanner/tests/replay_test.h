@@ -11,7 +11,6 @@
 
 namespace replay {
 
-const cv::Size hd(1920, 1080);
 const std::string failedRead = "Error: Failed to read frame from camera.";
 const std::string noCamera = "Error: No available camera could be opened.\n"
                              "Unhandled exception in qrCodeDetectionThread: Error: Camera could not be opened.\n";
@@ -19,7 +18,7 @@ const std::string noCamera = "Error: No available camera could be opened.\n"
 // A 1080p frame with one code in the middle of its central region.
 inline cv::Mat centred(const std::string& text)
 {
-    return footage::frameWith({{text, footage::centredIn(hd, text)}});
+    return footage::frameWith({{text, footage::centredIn(scanlet::fullHd, text)}});
 }
 
 // A test whose runs read footage of its own instead of a camera; without a

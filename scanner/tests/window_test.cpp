@@ -33,7 +33,7 @@ protected:
     void SetUp() override
     {
         const std::string text = "window";
-        const cv::Mat frame = footage::frameWith({{text, footage::centredIn({1920, 1080}, text)}});
+        const cv::Mat frame = footage::frameWith({{text, footage::centredIn(scanlet::fullHd, text)}});
         // Long enough that frames still flow whenever the test acts.
         scanlet::setReplaySource(footage::writeSequence(folder.path().string(), {{frame, 3000}}));
         host.start(0);

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <random>
+#include <stdexcept>
 #include <system_error>
 
 namespace footage {
@@ -27,26 +28,30 @@ ScratchFolder::~ScratchFolder()
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
 }
-namespace {
+
+cv::Mat scaledModules(const cv::Mat& modules, int moduleSize)
+{
+    cv::Mat scaled;
+    cv::resize(modules, scaled, modules.size() * moduleSize, 0, 0, cv::INTER_NEAREST);
+    return scaled;
+}
 
 cv::Mat codeImage(const std::string& text, int moduleSize)
 {
     cv::Mat modules;
     cv::QRCodeEncoder::create()->encode(text, modules);
-    cv::Mat scaled;
-    cv::resize(modules, scaled, modules.size() * moduleSize, 0, 0, cv::INTER_NEAREST);
-    cv::Mat colour;
-    cv::cvtColor(scaled, colour, cv::COLOR_GRAY2BGR);
-    return colour;
-}
-
+    if (modules.empty()) {
+        throw std::runtime_error("cannot encode a code of " + std::to_string(text.size()) + " bytes");
+    }
+    return scaledModules(modules, moduleSize);
 }
 
 cv::Mat frameWith(const std::vector<Placement>& codes, cv::Size size)
 {
     cv::Mat frame(size, CV_8UC3, cv::Scalar(128, 128, 128));
     for (const auto& code : codes) {
-        const cv::Mat image = codeImage(code.text, code.moduleSize);
+        cv::Mat image;
+        cv::cvtColor(codeImage(code.text, code.moduleSize), image, cv::COLOR_GRAY2BGR);
         image.copyTo(frame(cv::Rect(code.topLeft, image.size())));
     }
     return frame;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "scan_region.h"
+
 #include <opencv2/core.hpp>
 
 #include <filesystem>
@@ -30,8 +32,16 @@ struct Placement {
     int moduleSize = 8;
 };
 
-// A grey 1920x1080 frame with the given codes drawn in.
-cv::Mat frameWith(const std::vector<Placement>& codes, cv::Size size = {1920, 1080});
+// The code for text (its bytes, in byte mode when they are no digits or
+// letters) as a single-channel image: black modules on white, the encoder's
+// quiet zone included, each module moduleSize pixels square.
+cv::Mat codeImage(const std::string& text, int moduleSize = 8);
+
+// A code's modules (one pixel each, 0 dark, 255 light) drawn at moduleSize.
+cv::Mat scaledModules(const cv::Mat& modules, int moduleSize);
+
+// A grey frame, BGR like a camera's, with the given codes drawn in.
+cv::Mat frameWith(const std::vector<Placement>& codes, cv::Size size = scanlet::fullHd);
 
 // The size in pixels of a code of this text and module size, quiet zone included.
 cv::Size codeSize(const std::string& text, int moduleSize = 8);

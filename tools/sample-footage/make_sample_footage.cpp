@@ -12,7 +12,6 @@
 
 namespace {
 
-const cv::Size hd(1920, 1080);
 constexpr int fps = 30;
 constexpr int moduleSize = 6;
 
@@ -30,13 +29,13 @@ const std::string outside = "outside the scan region";
 footage::Placement sliding(const std::string& text, int frame, int frames)
 {
     const cv::Size size = footage::codeSize(text, moduleSize);
-    const int travel = hd.width - size.width;
-    return {text, {travel * frame / (frames - 1), (hd.height - size.height) / 2}, moduleSize};
+    const int travel = scanlet::fullHd.width - size.width;
+    return {text, {travel * frame / (frames - 1), (scanlet::fullHd.height - size.height) / 2}, moduleSize};
 }
 
 footage::Placement still(const std::string& text)
 {
-    return {text, footage::centredIn(hd, text, moduleSize), moduleSize};
+    return {text, footage::centredIn(scanlet::fullHd, text, moduleSize), moduleSize};
 }
 
 }
@@ -50,7 +49,8 @@ int main(int argc, char** argv)
     const std::filesystem::path folder = argv[1];
     std::filesystem::create_directories(folder);
 
-    cv::VideoWriter writer((folder / "sample.avi").string(), cv::VideoWriter::fourcc('M', 'J', 'P', 'G'), fps, hd);
+    cv::VideoWriter writer((folder / "sample.avi").string(), cv::VideoWriter::fourcc('M', 'J', 'P', 'G'), fps,
+                           scanlet::fullHd);
     if (!writer.isOpened()) {
         std::cerr << "cannot write " << (folder / "sample.avi") << std::endl;
         return 1;
@@ -59,7 +59,7 @@ int main(int argc, char** argv)
     const footage::Placement corner{outside, {40, 760}, moduleSize};
     const auto write = [&](std::vector<footage::Placement> codes) {
         codes.push_back(corner);
-        writer.write(footage::frameWith(codes, hd));
+        writer.write(footage::frameWith(codes, scanlet::fullHd));
     };
     for (int i = 0; i < 60; ++i) write({sliding(plain, i, 60)});
     for (int i = 0; i < 60; ++i) write({sliding(utf8, i, 60)});

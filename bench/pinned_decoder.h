@@ -1,0 +1,28 @@
+#pragma once
+
+#include "rotating_decoder.h"
+
+#include <memory>
+#include <stdexcept>
+
+namespace bench {
+
+// One way of reading of a decoder that takes turns, on every frame.
+class PinnedDecoder : public scanlet::Decoder {
+public:
+    PinnedDecoder(std::unique_ptr<scanlet::Decoder> decoder, scanlet::ReadingMethod method)
+        : owned(std::move(decoder)), rotating(dynamic_cast<scanlet::RotatingDecoder*>(owned.get())), method(method)
+    {
+        if (rotating == nullptr) {
+            throw std::invalid_argument("the decoder takes no turns to pin");
+        }
+    }
+    scanlet::Decoded decode(const cv::Mat& region) override { return rotating->decodeWith(region, method); }
+
+private:
+    std::unique_ptr<scanlet::Decoder> owned;
+    scanlet::RotatingDecoder* rotating;
+    scanlet::ReadingMethod method;
+};
+
+}
