@@ -1,5 +1,7 @@
 #include "detector_state.h"
 
+#include "process_exit.h"
+
 namespace scanlet {
 
 DetectorState state;
@@ -7,6 +9,10 @@ DetectorState state;
 DetectorState::~DetectorState()
 {
     if (!worker.joinable()) {
+        return;
+    }
+    if (processIsExiting()) {
+        abandon(worker);
         return;
     }
     stopRequested = true;

@@ -1,5 +1,8 @@
 #include "display.h"
 
+#include "keep_loaded.h"
+#include "process_exit.h"
+
 #include <opencv2/highgui.hpp>
 
 #if defined(SCANLET_PROBE_X11)
@@ -10,6 +13,10 @@ namespace scanlet {
 
 Display::~Display()
 {
+    if (processIsExiting()) {
+        abandon(thread);
+        return;
+    }
     {
         std::lock_guard<std::mutex> lock(queueMutex);
         closing = true;
@@ -67,6 +74,7 @@ void Display::post(std::function<void()> task)
     {
         std::lock_guard<std::mutex> lock(queueMutex);
         if (!thread.joinable()) {
+            keepLoaded();
             thread = std::thread([this] { serve(); });
         }
         queue.push_back(std::move(task));

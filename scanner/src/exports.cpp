@@ -1,5 +1,6 @@
 #include "detection_thread.h"
 #include "detector_state.h"
+#include "keep_loaded.h"
 #include "known_codes.h"
 #include "report_errors.h"
 
@@ -34,6 +35,7 @@ SCANLET_API void startQRCodeDetector(QRCodeDetectedCallback codeCallback, int32_
         state.codeCallback = codeCallback;
         try {
             scanlet::insertKnownCodes(state.seenCodes, knownCodes, knownCodeCount);
+            scanlet::keepLoaded();
             state.worker = std::thread(scanlet::qrCodeDetectionThread);
         } catch (...) {
             // No run will empty them, and the next start must begin with only its own.
