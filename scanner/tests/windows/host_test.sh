@@ -23,6 +23,11 @@ windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
 
 rm -rf "$work"
 mkdir -p "$work"
+# The prefix's desktop belongs to the display of its first windowed program:
+# no Wine server of an earlier test may outlive it into this one.
+end_wine() { WINEPREFIX=$(cd "$wine_root" && pwd)/prefix wineserver -k >/dev/null 2>&1 || true; }
+end_wine
+trap end_wine EXIT
 export SCANLET_REPLAY_FOOTAGE
 SCANLET_REPLAY_FOOTAGE=$(windows_path "$footage/sample.avi")
 
