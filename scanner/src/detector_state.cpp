@@ -1,8 +1,7 @@
 #include "detector_state.h"
 
 #include "camera.h"
-
-#include <cstdlib>
+#include "process_exit.h"
 
 namespace scanlet {
 
@@ -10,39 +9,46 @@ DetectorState state;
 
 DetectorState::DetectorState() : makeFrameSource([] { return std::make_unique<Camera>(); }) {}
 
+DetectorState::~DetectorState()
+{
+#if defined(_WIN32)
+    // Destroyed only as the process ends (DllMain has said so): the system has
+    // already ended the run's thread, and nothing may wait for it.
+    if (exiting) {
+        abandon(worker);
+        return;
+    }
+#endif
+    endRunForExit();
+}
+
 void DetectorState::endRunForExit()
 {
     exiting = true;
     stopRequested = true;
-    {
-        // A host thread still in a stop joins the run itself.
-        std::lock_guard<std::mutex> control(controlMutex);
-        if (worker.joinable()) {
-            // A host that exits from inside a callback does so on the run's own thread.
-            if (worker.get_id() == std::this_thread::get_id()) {
-                worker.detach();
-            } else {
-                try {
-                    worker.join();
-                } catch (const std::system_error&) {
-                    worker.detach();
-                }
-            }
-        }
+    // A host thread still in a stop joins the run itself.
+    std::lock_guard<std::mutex> control(controlMutex);
+    if (!worker.joinable()) {
+        return;
+    }
+    // A host that exits from inside a callback does so on the run's own thread.
+    if (worker.get_id() == std::this_thread::get_id()) {
+        worker.detach();
+        return;
+    }
+    try {
+        worker.join();
+    } catch (const std::system_error&) {
+        worker.detach();
     }
 }
 
 void endRunBeforeToolkitExit()
 {
-#if !defined(_WIN32)
-    // Exit handlers run in the reverse order of their registration, so this one
-    // runs before those the toolkit registered so far. A DLL's exit handlers run
-    // under the loader lock, where no thread may be joined: not on Windows.
     constexpr int toolkitSetUpSteps = 2;
     if (state.exitHandlers.fetch_add(1) < toolkitSetUpSteps) {
-        std::atexit([] { state.endRunForExit(); });
+        atProcessExit([] { state.endRunForExit(); });
     }
-#endif
 }
 
 }

@@ -33,7 +33,8 @@ struct DetectorState {
     std::atomic<bool> running{false};
     std::atomic<bool> stopRequested{false};
     // Set once the process has begun to exit: the host's objects may already
-    // be gone, so no callback reaches it any more.
+    // be gone, so no callback reaches it any more. On Windows it is set as the
+    // process ends, when the system has already ended every other thread.
     std::atomic<bool> exiting{false};
     std::int32_t codeCount = 0;
     QRCodeDetectedCallback codeCallback = nullptr;
@@ -47,7 +48,7 @@ struct DetectorState {
     DetectorState();
     DetectorState(const DetectorState&) = delete;
     DetectorState& operator=(const DetectorState&) = delete;
-    ~DetectorState() { endRunForExit(); }
+    ~DetectorState();
 
     // Ends a run that still exists without calling the host: the process is
     // exiting. The display thread stays until the state is destroyed, for the
@@ -62,7 +63,9 @@ extern DetectorState state;
 // window toolkit has registered so far: the run's window calls would crash
 // once those have torn the toolkit down. The toolkit registers them as it sets
 // itself up, at the first window and at the first frame shown; later calls
-// register nothing more.
+// register nothing more. On Windows this also ends the run before the system
+// ends its threads wherever they are, perhaps holding a lock that the
+// library's own exit would then wait for.
 void endRunBeforeToolkitExit();
 
 }

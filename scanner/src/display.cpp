@@ -1,5 +1,8 @@
 #include "display.h"
 
+#include "keep_loaded.h"
+#include "process_exit.h"
+
 #include <opencv2/highgui.hpp>
 
 #if defined(SCANLET_PROBE_X11)
@@ -11,7 +14,13 @@ namespace scanlet {
 Display::~Display()
 {
     if (thread.joinable()) {
+#if defined(_WIN32)
+        // Only at process end, when the system has already ended the thread,
+        // perhaps in the middle of a call into the thread library.
+        abandon(thread);
+#else
         thread.detach();
+#endif
     }
 }
 
@@ -59,6 +68,7 @@ void Display::post(std::function<void()> task)
     {
         std::lock_guard<std::mutex> lock(queue->mutex);
         if (!thread.joinable()) {
+            keepLoaded();
             thread = std::thread(serve, queue);
         }
         queue->calls.push_back(std::move(task));

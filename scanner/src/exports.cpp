@@ -1,5 +1,6 @@
 #include "detection_thread.h"
 #include "detector_state.h"
+#include "keep_loaded.h"
 #include "known_codes.h"
 #include "report_errors.h"
 
@@ -38,6 +39,8 @@ void start(DetectorState& state, QRCodeDetectedCallback codeCallback, int32_t in
         RunParts parts{state.makeFrameSource(), [] { return makeDecoder(configuredDecoder()); }, state.display,
                        endRunBeforeToolkitExit, {}};
         windowOpen = parts.windowOpen.get_future();
+        // Unloaded under a running thread, the library's code would be gone.
+        keepLoaded();
         state.worker = std::thread(qrCodeDetectionThread, std::ref(state), std::move(parts));
     }
     // The window toolkit sets itself up with the first window. A host that

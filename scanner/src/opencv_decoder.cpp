@@ -14,11 +14,10 @@ protected:
     {
         Decoded decoded;
         decoded.text = detector.detectAndDecode(grey, decoded.corners, cv::noArray());
-        // OpenCV hands over the payload's bytes. Without the character set
-        // tables of ZXing, a payload that is not UTF-8 is read as the
-        // ISO-8859-1 that QR codes default to, so the host still gets UTF-8.
+        // OpenCV hands over the payload's bytes: text that is not UTF-8 is
+        // read in the likeliest of the character sets codes carry unnamed.
         if (!isUtf8(decoded.text)) {
-            decoded.text = latin1ToUtf8(decoded.text);
+            decoded.text = likeliestText(decoded.text);
         }
         return decoded;
     }

@@ -1,6 +1,14 @@
 #include "text_encoding.h"
 
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <iconv.h>
+#endif
 
 namespace scanlet {
 namespace {
@@ -96,6 +104,63 @@ int unlikelyCharacters(const std::string& utf8)
         count += isUnlikely(nextCodePoint(utf8, i));
     }
     return count;
+}
+
+std::optional<std::string> fromCharacterSet(const std::string& bytes, const char* characterSet)
+{
+    if (bytes.empty()) {
+        return std::string();
+    }
+#if defined(_WIN32)
+    const UINT codePage = std::strcmp(characterSet, "GB18030") == 0 ? 54936 : 932;
+    const int inputLength = static_cast<int>(bytes.size());
+    const int wideLength = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), inputLength, nullptr, 0);
+    if (wideLength <= 0) {
+        return std::nullopt;
+    }
+    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
+    MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), inputLength, wide.data(), wideLength);
+    const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, text.data(), length, nullptr, nullptr);
+    return text;
+#else
+    const iconv_t converter = iconv_open("UTF-8", characterSet);
+    if (converter == reinterpret_cast<iconv_t>(-1)) {
+        return std::nullopt;
+    }
+    std::string input = bytes;
+    std::string text(bytes.size() * 4, '\0');
+    char* in = input.data();
+    char* out = text.data();
+    std::size_t inLeft = input.size();
+    std::size_t outLeft = text.size();
+    const bool converted = iconv(converter, &in, &inLeft, &out, &outLeft) != static_cast<std::size_t>(-1);
+    iconv_close(converter);
+    if (!converted) {
+        return std::nullopt;
+    }
+    text.resize(text.size() - outLeft);
+    return text;
+#endif
+}
+
+std::string likeliestText(const std::string& bytes)
+{
+    std::string best = latin1ToUtf8(bytes);
+    int fewest = unlikelyCharacters(best);
+    for (const char* characterSet : {"Shift_JIS", "GB18030"}) {
+        auto reading = fromCharacterSet(bytes, characterSet);
+        if (!reading) {
+            continue;
+        }
+        const int unlikely = unlikelyCharacters(*reading);
+        if (unlikely < fewest) {
+            best = std::move(*reading);
+            fewest = unlikely;
+        }
+    }
+    return best;
 }
 
 }

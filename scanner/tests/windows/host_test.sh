@@ -1,0 +1,151 @@
+#!/usr/bin/env bash
+# Drives the Windows host under Wine on a virtual display and checks one case:
+#   host_test.sh CASE WINE_RUN WINE_ROOT HOST LIBRARY REPLAY_LIBRARY FOOTAGE_DIR WORK_DIR
+# CASE is one of: runs, unload-in-setup, exit-while-running, protocol, esc, close.
+# LIBRARY is the shipped scanlet.dll (no camera here); REPLAY_LIBRARY the
+# developer build that replays FOOTAGE_DIR/sample.avi instead of a camera.
+set -euo pipefail
+case=$1 wine_run=$2 wine_root=$3 host=$4 library=$5 replay=$6 footage=$7 work=$8
+title="QR Code Reader"
+no_camera="Error: No available camera could be opened.
+Unhandled exception in qrCodeDetectionThread: Error: Camera could not be opened."
+
+fail() {
+  echo "FAILED: $*" >&2
+  echo "--- host output" >&2
+  cat "$work/out.txt" >&2 || true
+  echo "--- host errors" >&2
+  cat "$work/err.txt" >&2 || true
+  exit 1
+}
+# Windows programs get Windows paths: Wine's drive Z: is the Unix root.
+windows_path() { printf 'Z:%s' "$1" | tr / '\\'; }
+
+rm -rf "$work"
+mkdir -p "$work"
+# The prefix's desktop belongs to the display of its first windowed program:
+# no Wine server of an earlier test may outlive it into this one.
+end_wine() { WINEPREFIX=$(cd "$wine_root" && pwd)/prefix wineserver -k >/dev/null 2>&1 || true; }
+end_wine
+trap end_wine EXIT
+export SCANLET_REPLAY_FOOTAGE
+SCANLET_REPLAY_FOOTAGE=$(windows_path "$footage/sample.avi")
+
+# Starts the host in the background; its standard streams go to files.
+launch() { # LIBRARY ARGS...
+  local dll=$1
+  shift
+  "$wine_run" "$wine_root" "$host" "$(windows_path "$dll")" "$@" >"$work/out.txt" 2>"$work/err.txt" &
+  host_pid=$!
+}
+# Waits for the host to end; fails when it runs past the limit or ends with another code.
+finish() { # EXPECTED_EXIT SECONDS
+  local status=0
+  for _ in $(seq $(($2 * 10))); do
+    kill -0 "$host_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$host_pid" 2>/dev/null; then
+    kill "$host_pid" 2>/dev/null || true
+    fail "the host did not end within $2 seconds"
+  fi
+  wait "$host_pid" || status=$?
+  # Windows programs end their lines with CR LF.
+  sed -i 's/\r$//' "$work/out.txt" "$work/err.txt"
+  [[ $status -eq $1 ]] || fail "the host ended with $status, not $1"
+}
+expect_out() { grep -qxF -- "$1" "$work/out.txt" || fail "no line \"$1\" on standard output"; }
+expect_err_lines() { # TEXT TIMES
+  local found
+  found=$(grep -cxF -- "$1" "$work/err.txt" || true)
+  [[ $found -eq $2 ]] || fail "\"$1\" written $found times on standard error, not $2"
+}
+# The library's own lines, without OpenCV's and its codecs' chatter.
+library_lines() {
+  grep -E '^(Error|Unhandled exception|Unknown exception|OpenCV error|QR code detection)' "$work/err.txt" || true
+}
+
+window_id() {
+  local id
+  for _ in $(seq 600); do
+    id=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -1 || true)
+    [[ -n "$id" ]] && { echo "$id"; return; }
+    kill -0 "$host_pid" 2>/dev/null || fail "the host ended before its window opened"
+    sleep 0.1
+  done
+  fail "no window \"$title\" appeared"
+}
+
+scan_and_end() { # HOW: esc or close
+  local known expected id size reported
+  # Written under Wine, so with CR LF line ends.
+  known=$(tr -d '\r' <"$footage/known-codes.txt")
+  expected=$(tr -d '\r' <"$footage/expected-codes.txt")
+  launch "$replay" scan "$known"
+  id=$(window_id)
+  size=$(xdotool getwindowgeometry "$id" | sed -n 's/^ *Geometry: //p')
+  [[ "$size" == 960x540 ]] || fail "the window is $size, not 960x540"
+  # Every expected code reported: the footage has reached its end.
+  for _ in $(seq 900); do
+    [[ $(grep -c '^code: ' "$work/out.txt" || true) -ge $(wc -l <<<"$expected") ]] && break
+    kill -0 "$host_pid" 2>/dev/null || fail "the host ended during the footage"
+    sleep 0.1
+  done
+  import -window "$id" "$work/window.png"
+  # The count caption and the code outlines are pure green, the region outline pure blue.
+  colours=$(convert "$work/window.png" -unique-colors txt:- | grep -oE '#(00FF00|0000FF)\b' | sort -u | tr '\n' ' ')
+  [[ "$colours" == "#0000FF #00FF00 " ]] || fail "the window shows no overlays (pure colours found: $colours)"
+  if [[ $1 == esc ]]; then
+    xdotool windowactivate --sync "$id" >/dev/null 2>&1 || xdotool windowfocus --sync "$id"
+    xdotool key Escape
+  else
+    wmctrl -c "$title"
+  fi
+  finish 0 60
+  reported=$(sed -n 's/^code: //p' "$work/out.txt")
+  [[ "$reported" == "$expected" ]] ||
+    fail "reported codes differ from the footage's new codes, in order: expected [$expected], reported [$reported]"
+  expect_out "scan: count $(wc -l <<<"$expected"), stopped 1 true"
+  expect_out "unloaded"
+  expect_out "host still running"
+  [[ -z "$(library_lines)" ]] || fail "the library reported errors"
+}
+
+case $case in
+  runs)
+    launch "$library" runs
+    finish 0 180
+    expect_out "count before start: 0"
+    for run in 1 2 3; do expect_out "run $run: count 5, stopped $run true"; done
+    expect_out "unloaded"
+    expect_out "host still running"
+    [[ "$(library_lines)" == "$no_camera"$'\n'"$no_camera"$'\n'"$no_camera" ]] ||
+      fail "standard error is not the two no-camera lines for each of the three runs"
+    ;;
+  unload-in-setup)
+    launch "$library" unload-in-setup
+    finish 3 60
+    expect_out "unloaded"
+    ;;
+  exit-while-running)
+    launch "$replay" exit-while-running
+    finish 4 120
+    expect_out "returning from main"
+    ;;
+  protocol)
+    launch "$library" protocol
+    finish 0 120
+    expect_err_lines "QR code detection has not been stopped: call stopQRCodeDetector before starting again." 1
+    grep -q '^Error in stopQRCodeDetector: ' "$work/err.txt" || fail "a stop from the stopped callback was not reported"
+    expect_out "protocol: count 0, stopped 1 true"
+    expect_out "host still running"
+    ;;
+  esc | close)
+    scan_and_end "$case"
+    ;;
+  *)
+    echo "unknown case $case" >&2
+    exit 2
+    ;;
+esac
+echo "OK: $case"
