@@ -19,17 +19,20 @@ StandardHandleBuffer::int_type StandardHandleBuffer::overflow(int_type character
 std::streamsize StandardHandleBuffer::xsputn(const wchar_t* text, std::streamsize count)
 {
     std::wstring& line = pendingLine();
-    bool written = true;
     for (std::streamsize index = 0; index < count; ++index) {
         if (text[index] != L'\n') {
             line += text[index];
             continue;
         }
         line += L"\r\n";
-        written = write(line) && written;
+        // A stream told of one failed write drops every later line, so a line
+        // that cannot be written is tried once more and then given up alone.
+        if (!write(line)) {
+            write(line);
+        }
         line.clear();
     }
-    return written ? count : 0;
+    return count;
 }
 
 // The main sequence and the console handler's thread write at the same time,
