@@ -69,15 +69,45 @@ cv::Mat bothPolarities(const cv::Mat& grey)
     return sideBySide;
 }
 
+// The region beside its central half at twice the size, in an image of the
+// same height: the zoom is cut to the region's size.
+cv::Mat zoomedCentre(const cv::Mat& grey)
+{
+    const cv::Rect centre(grey.cols / 4, grey.rows / 4, grey.cols / 2, grey.rows / 2);
+    if (centre.empty()) {
+        return grey;
+    }
+    cv::Mat sideBySide(grey.rows, grey.cols * 2, CV_8U);
+    grey.copyTo(sideBySide.colRange(0, grey.cols));
+    cv::resize(grey(centre), sideBySide(cv::Rect(grey.cols, 0, centre.width * 2, centre.height * 2)),
+               {centre.width * 2, centre.height * 2}, 0, 0, cv::INTER_LINEAR);
+    return sideBySide;
+}
+
+bool inSecondCopy(const std::vector<cv::Point>& corners, int regionWidth)
+{
+    return std::any_of(corners.begin(), corners.end(),
+                       [&](const cv::Point& corner) { return corner.x >= regionWidth; });
+}
+
 // Back from the side-by-side image to the region: a code in the inverted copy
 // lies one region's width to the right.
-void toRegion(std::vector<cv::Point>& corners, int regionWidth)
+void fromInverted(std::vector<cv::Point>& corners, int regionWidth)
 {
-    const bool inverted = std::any_of(corners.begin(), corners.end(),
-                                      [&](const cv::Point& corner) { return corner.x >= regionWidth; });
-    if (inverted) {
+    if (inSecondCopy(corners, regionWidth)) {
         for (auto& corner : corners) {
             corner.x -= regionWidth;
+        }
+    }
+}
+
+// A code in the zoomed copy lies one region's width to the right, at twice
+// the size of the region's central half.
+void fromZoomed(std::vector<cv::Point>& corners, const cv::Size& region)
+{
+    if (inSecondCopy(corners, region.width)) {
+        for (auto& corner : corners) {
+            corner = {(corner.x - region.width) / 2 + region.width / 4, corner.y / 2 + region.height / 4};
         }
     }
 }
@@ -91,6 +121,7 @@ std::string nameOf(ReadingMethod method)
     case ReadingMethod::sharpened: return "sharpened";
     case ReadingMethod::stretched: return "stretched";
     case ReadingMethod::bothPolarities: return "both polarities";
+    case ReadingMethod::zoomedCentre: return "zoomed centre";
     }
     return "unknown";
 }
@@ -119,7 +150,12 @@ Decoded RotatingDecoder::decodeWith(const cv::Mat& region, ReadingMethod method)
     case ReadingMethod::stretched: return read(stretched(grey));
     case ReadingMethod::bothPolarities: {
         Decoded decoded = read(bothPolarities(grey));
-        toRegion(decoded.corners, grey.cols);
+        fromInverted(decoded.corners, grey.cols);
+        return decoded;
+    }
+    case ReadingMethod::zoomedCentre: {
+        Decoded decoded = read(zoomedCentre(grey));
+        fromZoomed(decoded.corners, grey.size());
         return decoded;
     }
     }

@@ -21,14 +21,18 @@ enum class ReadingMethod {
     // Side by side at full size as it is and inverted: light-on-dark codes, and
     // dark-on-light ones still read in the same attempt.
     bothPolarities,
+    // Side by side as it is and its central half at twice the size: small codes
+    // held in the middle, whose modules are too few pixels wide.
+    zoomedCentre,
 };
 
 // In the order the decoder takes them, one per frame. Every way reads a clean
 // dark-on-light code wherever it lies in the region, so such a code is
 // reported on the first frame it is whole in view; a light-on-dark code is read
-// within every four frames.
-constexpr std::array<ReadingMethod, 4> readingMethods{ReadingMethod::plain, ReadingMethod::sharpened,
-                                                      ReadingMethod::stretched, ReadingMethod::bothPolarities};
+// within every five frames.
+constexpr std::array<ReadingMethod, 5> readingMethods{ReadingMethod::plain, ReadingMethod::sharpened,
+                                                      ReadingMethod::stretched, ReadingMethod::bothPolarities,
+                                                      ReadingMethod::zoomedCentre};
 
 std::string nameOf(ReadingMethod method);
 
