@@ -33,8 +33,10 @@ if(BUILD_TESTING)
             --build ${PROJECT_BINARY_DIR} --work ${PROJECT_BINARY_DIR}/bundle-test
             --name ${bundle_name} --library ${bundle_has_library}
             --python ${SYSTEM_PYTHON} --run-test ${PROJECT_SOURCE_DIR}/launcher/tests/launcher_run_test.py
-            --wine-run ${PROJECT_SOURCE_DIR}/cmake/wine-run.sh --wine-root ${PROJECT_BINARY_DIR}/wine
+            --wine-run ${PROJECT_SOURCE_DIR}/cmake/wine-run.sh --wine-root ${PROJECT_BINARY_DIR}/wine-scanlet
             --server $<TARGET_FILE:stand_in_server> --client $<TARGET_FILE:stand_in_client>)
-  # The launcher's run touches the profile's Desktop folder, as its own tests do.
-  set_tests_properties(bundle PROPERTIES RESOURCE_LOCK wine_profile_desktop TIMEOUT 600)
+  # The host opens a window: Wine binds a prefix's desktop to the display of
+  # the first program that opens one, so the test shares the prefix of the
+  # library's windowed tests, one test at a time, as they do.
+  set_tests_properties(bundle PROPERTIES RESOURCE_LOCK scanlet_wine_desktop TIMEOUT 600)
 endif()

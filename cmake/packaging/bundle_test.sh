@@ -25,6 +25,13 @@ done
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
+# The prefix's desktop belongs to the display of its first windowed program:
+# no Wine server of an earlier test may outlive it into this one.
+end_wine() { WINEPREFIX=$(cd "$wine_root" && pwd)/prefix wineserver -k >/dev/null 2>&1 || true; }
+mkdir -p "$wine_root"
+end_wine
+trap end_wine EXIT
+
 rm -rf "$work"
 mkdir -p "$work/package" "$work/unpacked"
 cpack --config "$build/CPackConfig.cmake" -B "$work/package" >"$work/cpack.log" 2>&1 ||
