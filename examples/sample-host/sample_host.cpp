@@ -44,10 +44,10 @@ void waitForEnter()
     if (!std::getline(std::cin, line)) {
         return;
     }
-    {
-        std::lock_guard<std::mutex> lock(eventsMutex);
-        enterPressed = true;
-    }
+    // Notified under the lock: this thread is never joined, and main may
+    // return, destroying the condition variable, as soon as it sees the flag.
+    std::lock_guard<std::mutex> lock(eventsMutex);
+    enterPressed = true;
     eventsChanged.notify_one();
 }
 
