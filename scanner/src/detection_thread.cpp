@@ -28,13 +28,13 @@ struct Run {
     Display& display;
     std::function<void()> toolkitSetUp;
     std::promise<void> windowOpen;
-    bool windowOpenKept = false;
+    bool windowOpenReported = false;
     bool displayReached = false;
 
-    void keepWindowOpen()
+    void reportWindowOpen()
     {
-        if (!windowOpenKept) {
-            windowOpenKept = true;
+        if (!windowOpenReported) {
+            windowOpenReported = true;
             windowOpen.set_value();
         }
     }
@@ -52,7 +52,7 @@ void openWindow(Run& run)
     if (run.toolkitSetUp) {
         run.toolkitSetUp();
     }
-    run.keepWindowOpen();
+    run.reportWindowOpen();
     run.display.resizeWindow(windowName, fullHd.width / 2, fullHd.height / 2);
 }
 
@@ -171,7 +171,7 @@ void qrCodeDetectionThread(DetectorState& state, RunParts parts)
     } catch (...) {
         std::cerr << "Unknown exception in qrCodeDetectionThread" << std::endl;
     }
-    run.keepWindowOpen();
+    run.reportWindowOpen();
     shutDown(run);
 }
 

@@ -6,15 +6,10 @@
 
 namespace scanlet {
 
-void setReplaySource(DetectorState& state, const std::string& source)
+void setReplaySource(const std::string& source)
 {
     std::lock_guard<std::mutex> lock(state.stateMutex);
     state.makeFrameSource = [source] { return std::make_unique<ReplayCamera>(source); };
-}
-
-void setReplaySource(const std::string& source)
-{
-    setReplaySource(state, source);
 }
 
 }

@@ -8,8 +8,6 @@
 
 namespace scanlet {
 
-struct DetectorState;
-
 // Developer builds only: plays a video file or an image sequence
 // (printf-style pattern) instead of a camera.
 class ReplayCamera final : public FrameSource {
@@ -25,11 +23,8 @@ private:
     cv::VideoCapture capture;
 };
 
-// Makes the runs that the exports start on this state replay source; an
-// empty source finds no camera at all.
-void setReplaySource(DetectorState& state, const std::string& source);
-
-// The same for the process's own state, which the exports use.
+// Makes the runs that the exports start replay source; an empty source finds
+// no camera at all.
 void setReplaySource(const std::string& source);
 
 }

@@ -8,24 +8,6 @@
 namespace scanlet {
 namespace {
 
-// ZXing tells ISO-8859-1 from Shift_JIS, but takes Chinese text in GB18030
-// for one of them; the reading with the fewest unlikely characters wins, and
-// ZXing's own on a tie.
-std::string likeliestReading(const ZXing::Result& result)
-{
-    std::string best = result.text();
-    int fewest = unlikelyCharacters(best);
-    for (const char* characterSet : {"Shift_JIS", "GB18030"}) {
-        std::string reading = ZXing::Result(result).setCharacterSet(characterSet).text();
-        const int unlikely = unlikelyCharacters(reading);
-        if (unlikely < fewest) {
-            best = std::move(reading);
-            fewest = unlikely;
-        }
-    }
-    return best;
-}
-
 // The text a host receives, in UTF-8. ASCII and UTF-8 payloads keep their
 // bytes exactly; a code that names its character set is read in it; other
 // text in the likeliest of the sets in use; a payload that is no text at all
@@ -43,7 +25,8 @@ std::string textOf(const ZXing::Result& result)
     if (result.contentType() == ZXing::ContentType::Binary) {
         return latin1ToUtf8(bytes);
     }
-    return likeliestReading(result);
+    // ZXing tells ISO-8859-1 from Shift_JIS, but never guesses GB18030.
+    return likeliestText(bytes);
 }
 
 cv::Point toPoint(const ZXing::PointI& point)
