@@ -1,6 +1,5 @@
 #include "text_encoding.h"
 
-#include <cerrno>
 #include <cstdint>
 #include <cstring>
 
