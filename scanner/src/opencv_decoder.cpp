@@ -3,6 +3,8 @@
 
 #include <opencv2/objdetect.hpp>
 
+#include <utility>
+
 namespace scanlet {
 namespace {
 
@@ -14,11 +16,9 @@ protected:
     {
         Decoded decoded;
         decoded.text = detector.detectAndDecode(grey, decoded.corners, cv::noArray());
-        // OpenCV hands over the payload's bytes: text that is not UTF-8 is
-        // read in the likeliest of the character sets codes carry unnamed.
-        if (!isUtf8(decoded.text)) {
-            decoded.text = likeliestText(decoded.text);
-        }
+        // OpenCV hands over the payload's bytes and nothing of the character
+        // sets the code names.
+        decoded.text = textOf({{std::move(decoded.text), ""}});
         return decoded;
     }
 

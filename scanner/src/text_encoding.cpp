@@ -1,13 +1,11 @@
 #include "text_encoding.h"
 
-#include <cstdint>
-#include <cstring>
+#include "character_set.h"
+#include "character_set_guess.h"
 
-#if defined(_WIN32)
-#include <windows.h>
-#else
-#include <iconv.h>
-#endif
+#include <algorithm>
+#include <cstdint>
+#include <utility>
 
 namespace scanlet {
 namespace {
@@ -30,50 +28,127 @@ int sequenceLength(unsigned char lead)
     return 0;
 }
 
-// Decodes the sequence at i and moves past it; -1 for a malformed one.
-std::int32_t nextCodePoint(const std::string& text, std::size_t& i)
+// Whether a well-formed sequence starts at i; moves past it if so.
+bool skipCodePoint(const std::string& text, std::size_t& i)
 {
     const auto lead = static_cast<unsigned char>(text[i]);
     const int length = sequenceLength(lead);
     if (length == 0 || i + length > text.size()) {
-        ++i;
-        return -1;
+        return false;
     }
     std::int32_t point = length == 1 ? lead : lead & (0x7F >> length);
     for (int k = 1; k < length; ++k) {
         const auto next = static_cast<unsigned char>(text[i + k]);
         if ((next & 0xC0) != 0x80) {
-            ++i;
-            return -1;
+            return false;
         }
         point = (point << 6) | (next & 0x3F);
     }
     // Overlong forms, surrogates and points beyond Unicode are not UTF-8.
     static const std::int32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
     if (point < smallest[length] || (point >= 0xD800 && point <= 0xDFFF) || point > 0x10FFFF) {
-        ++i;
-        return -1;
+        return false;
     }
     i += length;
-    return point;
+    return true;
 }
 
-bool isUnlikely(std::int32_t point)
+bool isAscii(const std::string& bytes)
 {
-    const bool control = (point < 0x20 && point != '\t' && point != '\n' && point != '\r') ||
-                         (point >= 0x7F && point < 0xA0);
-    const bool latin1Sign = (point >= 0xA0 && point < 0xC0) || point == 0xD7 || point == 0xF7;
-    const bool privateUse = point >= 0xE000 && point <= 0xF8FF;
-    const bool halfWidthKatakana = point >= 0xFF61 && point <= 0xFF9F;
-    return point < 0 || control || latin1Sign || privateUse || halfWidthKatakana || point == 0xFFFD;
+    return std::none_of(bytes.begin(), bytes.end(), [](char c) { return c & 0x80; });
 }
 
+// Bytes in a set the code does not name.
+std::string unnamedText(const std::string& bytes)
+{
+    if (isUtf8(bytes)) {
+        return bytes;
+    }
+    const std::string guess = guessedCharacterSet(bytes);
+    if (guess == "CP932") {
+        if (auto text = convertToUtf8(bytes, guess)) {
+            return std::move(*text);
+        }
+    }
+    if (guess.empty()) {
+        // Chinese text written in GB18030 without a designator is often valid
+        // in none of the sets guessed.
+        if (auto text = convertToUtf8(bytes, "GB18030")) {
+            return std::move(*text);
+        }
+    }
+    return latin1ToUtf8(bytes);
+}
+
+std::string namedText(const Segment& segment)
+{
+    const std::string& set = segment.characterSet;
+    if (set == "ISO-8859-1" || set == "binary") {
+        return latin1ToUtf8(segment.bytes);
+    }
+    if ((set == "UTF-8" && isUtf8(segment.bytes)) || (set == "ASCII" && isAscii(segment.bytes))) {
+        return segment.bytes;
+    }
+    // Windows' own reading of Shift_JIS, and GB18030 for the sets it extends.
+    const std::string platformName = set == "Shift_JIS" ? "CP932" : set == "GB2312" || set == "GBK" ? "GB18030" : set;
+    if (auto text = convertToUtf8(segment.bytes, platformName)) {
+        return std::move(*text);
+    }
+    return unnamedText(segment.bytes);
+}
+
+}
+
+std::string textOf(const std::vector<Segment>& payload)
+{
+    std::string text;
+    std::string unnamed;
+    for (const Segment& segment : payload) {
+        if (segment.characterSet.empty()) {
+            unnamed += segment.bytes;
+            continue;
+        }
+        text += unnamedText(std::exchange(unnamed, {}));
+        text += namedText(segment);
+    }
+    return text + unnamedText(unnamed);
+}
+
+std::string characterSetOfEci(int eci)
+{
+    switch (eci) {
+    case 0:
+    case 2: return "CP437";
+    case 1:
+    case 3: return "ISO-8859-1";
+    case 20: return "Shift_JIS";
+    case 21: return "CP1250";
+    case 22: return "CP1251";
+    case 23: return "CP1252";
+    case 24: return "CP1256";
+    case 25: return "UTF-16BE";
+    case 26: return "UTF-8";
+    case 27:
+    case 170: return "ASCII";
+    case 28: return "BIG5";
+    case 29: return "GB2312";
+    case 30: return "EUC-KR";
+    case 31: return "GBK";
+    case 32: return "GB18030";
+    case 899: return "binary";
+    default:
+        // ISO-8859-2 to ISO-8859-16; there is no part 12.
+        if (eci >= 4 && eci <= 18 && eci != 14) {
+            return "ISO-8859-" + std::to_string(eci - 2);
+        }
+        return "";
+    }
 }
 
 bool isUtf8(const std::string& bytes)
 {
     for (std::size_t i = 0; i < bytes.size();) {
-        if (nextCodePoint(bytes, i) < 0) {
+        if (!skipCodePoint(bytes, i)) {
             return false;
         }
     }
@@ -94,72 +169,6 @@ std::string latin1ToUtf8(const std::string& bytes)
         }
     }
     return text;
-}
-
-int unlikelyCharacters(const std::string& utf8)
-{
-    int count = 0;
-    for (std::size_t i = 0; i < utf8.size();) {
-        count += isUnlikely(nextCodePoint(utf8, i));
-    }
-    return count;
-}
-
-std::optional<std::string> fromCharacterSet(const std::string& bytes, const char* characterSet)
-{
-    if (bytes.empty()) {
-        return std::string();
-    }
-#if defined(_WIN32)
-    const UINT codePage = std::strcmp(characterSet, "GB18030") == 0 ? 54936 : 932;
-    const int inputLength = static_cast<int>(bytes.size());
-    const int wideLength = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), inputLength, nullptr, 0);
-    if (wideLength <= 0) {
-        return std::nullopt;
-    }
-    std::wstring wide(static_cast<std::size_t>(wideLength), L'\0');
-    MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), inputLength, wide.data(), wideLength);
-    const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), wideLength, text.data(), length, nullptr, nullptr);
-    return text;
-#else
-    const iconv_t converter = iconv_open("UTF-8", characterSet);
-    if (converter == reinterpret_cast<iconv_t>(-1)) {
-        return std::nullopt;
-    }
-    std::string input = bytes;
-    std::string text(bytes.size() * 4, '\0');
-    char* in = input.data();
-    char* out = text.data();
-    std::size_t inLeft = input.size();
-    std::size_t outLeft = text.size();
-    const bool converted = iconv(converter, &in, &inLeft, &out, &outLeft) != static_cast<std::size_t>(-1);
-    iconv_close(converter);
-    if (!converted) {
-        return std::nullopt;
-    }
-    text.resize(text.size() - outLeft);
-    return text;
-#endif
-}
-
-std::string likeliestText(const std::string& bytes)
-{
-    std::string best = latin1ToUtf8(bytes);
-    int fewest = unlikelyCharacters(best);
-    for (const char* characterSet : {"Shift_JIS", "GB18030"}) {
-        auto reading = fromCharacterSet(bytes, characterSet);
-        if (!reading) {
-            continue;
-        }
-        const int unlikely = unlikelyCharacters(*reading);
-        if (unlikely < fewest) {
-            best = std::move(*reading);
-            fewest = unlikely;
-        }
-    }
-    return best;
 }
 
 }

@@ -1,9 +1,30 @@
 #pragma once
 
-#include <optional>
 #include <string>
+#include <vector>
 
 namespace scanlet {
+
+// A run of a code's payload bytes, with the character set the code itself
+// names for them: through an ECI designator, or by a Kanji ("Shift_JIS") or
+// Hanzi ("GB2312") mode segment. Empty when the code names none.
+struct Segment {
+    std::string bytes;
+    std::string characterSet;
+};
+
+// The text a host receives, in UTF-8, for a payload of one or more segments.
+// Named sets are read as named. The bytes of unnamed segments are read
+// together: UTF-8 (with or without a byte order mark) keeps its bytes, other
+// text is read in the set its bytes show (guessedCharacterSet). Bytes that are
+// no text in any of them get one character per byte, from which the host can
+// recover them. Shift_JIS is read as Windows reads it, code page 932, on every
+// platform, so a code gives the same text wherever it is read.
+std::string textOf(const std::vector<Segment>& payload);
+
+// The name of the character set an ECI designator assigns; "binary" for
+// bytes that are no text, empty for a designator the library does not know.
+std::string characterSetOfEci(int eci);
 
 // Whether the bytes are well-formed UTF-8 (plain ASCII is).
 bool isUtf8(const std::string& bytes);
@@ -12,20 +33,5 @@ bool isUtf8(const std::string& bytes);
 // set a QR code's bytes have when the code names none. Every byte string has
 // this reading, and the bytes can be recovered from it.
 std::string latin1ToUtf8(const std::string& bytes);
-
-// The bytes read in a character set that QR codes carry without naming it
-// ("Shift_JIS" or "GB18030"), in UTF-8; nothing when they are not text in it.
-// Uses the platform's own converters, for decoders that have none.
-std::optional<std::string> fromCharacterSet(const std::string& bytes, const char* characterSet);
-
-// A payload that names no character set and is not UTF-8, read in the
-// likeliest of ISO-8859-1, Shift_JIS and GB18030; ISO-8859-1 on a tie.
-std::string likeliestText(const std::string& bytes);
-
-// How many characters of a UTF-8 text are unlikely in a real text: control
-// characters other than tab and line ends, the replacement character, private
-// use, half-width katakana and Latin-1 signs. A byte string read in the wrong
-// character set is full of them.
-int unlikelyCharacters(const std::string& utf8);
 
 }

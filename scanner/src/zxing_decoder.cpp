@@ -3,30 +3,55 @@
 
 #include <ZXing/ReadBarcode.h>
 
+#include <cstdlib>
 #include <new>
+#include <vector>
 
 namespace scanlet {
 namespace {
 
-// The text a host receives, in UTF-8. ASCII and UTF-8 payloads keep their
-// bytes exactly; a code that names its character set is read in it; other
-// text in the likeliest of the sets in use; a payload that is no text at all
-// gets one character per byte, so that the host can recover the bytes.
+// The segments of a code that names character sets, from the bytes of the ECI
+// protocol that ZXing hands over: a symbology identifier, then a backslash and
+// six digits before each segment, and every backslash of the payload doubled.
+std::vector<Segment> eciSegmentsOf(const ZXing::Result& result)
+{
+    const ZXing::ByteArray protocol = result.bytesECI();
+    const std::string bytes(protocol.begin(), protocol.end());
+    std::vector<Segment> segments{{}};
+    constexpr std::size_t identifierLength = 3;
+    constexpr std::size_t designatorDigits = 6;
+    for (std::size_t i = identifierLength; i < bytes.size(); ++i) {
+        if (bytes[i] != '\\') {
+            segments.back().bytes += bytes[i];
+        } else if (i + 1 < bytes.size() && bytes[i + 1] == '\\') {
+            segments.back().bytes += bytes[++i];
+        } else if (i + designatorDigits < bytes.size()) {
+            const int eci = std::atoi(bytes.substr(i + 1, designatorDigits).c_str());
+            segments.push_back({{}, characterSetOfEci(eci)});
+            i += designatorDigits;
+        }
+    }
+    return segments;
+}
+
+// The text a host receives, in UTF-8, from what ZXing found: the sets the
+// code names through designators, read by the library's one reading of text.
+// Kanji and Hanzi mode segments name their set too but leave no trace in the
+// bytes; ZXing reads them in it, so its own text is taken when the code holds
+// any, which shows as a text that is not the bytes read as ISO-8859-1.
 std::string textOf(const ZXing::Result& result)
 {
     if (result.hasECI()) {
-        return result.text();
+        return scanlet::textOf(eciSegmentsOf(result));
     }
     const auto& payload = result.bytes();
     std::string bytes(payload.begin(), payload.end());
-    if (isUtf8(bytes)) {
-        return bytes;
+    ZXing::Result bytewise = result;
+    bytewise.setCharacterSet("ISO-8859-1");
+    if (bytewise.text() != latin1ToUtf8(bytes)) {
+        return result.text();
     }
-    if (result.contentType() == ZXing::ContentType::Binary) {
-        return latin1ToUtf8(bytes);
-    }
-    // ZXing tells ISO-8859-1 from Shift_JIS, but never guesses GB18030.
-    return likeliestText(bytes);
+    return scanlet::textOf({{std::move(bytes), ""}});
 }
 
 cv::Point toPoint(const ZXing::PointI& point)

@@ -268,10 +268,50 @@ INSTANTIATE_TEST_SUITE_P(
         // "こんにちは、東京駅" in Shift_JIS bytes, with no character set named in the code.
         Payload{"ShiftJisWithoutDesignator", "\x82\xb1\x82\xf1\x82\xc9\x82\xbf\x82\xcd\x81\x41\x93\x8c\x8b\x9e\x89\x77",
                 "こんにちは、東京駅"},
+        Payload{"ShiftJisHalfWidthKatakana", "\xC3\xDE\xBB\xDE\xB2\xDD\x51\x52", "ﾃﾞｻﾞｲﾝQR"},
         Payload{"Utf8", "Grüße · Привет · 你好 · 🙂 · tab\there", "Grüße · Привет · 你好 · 🙂 · tab\there"},
         Payload{"Ascii", "https://example.com/t?id=42&x=%20", "https://example.com/t?id=42&x=%20"},
         Payload{"Binary", binary, scanlet::latin1ToUtf8(binary)}),
     [](const ::testing::TestParamInfo<Payload>& info) { return info.param.name; });
+
+// The text of a payload, whatever decoder read it and on whatever platform:
+// the same table runs in the Linux tests and in the cross-built ones.
+struct TextCase {
+    std::string name;
+    std::vector<scanlet::Segment> payload;
+    std::string text;
+};
+
+class TextOfPayload : public ::testing::TestWithParam<TextCase> {};
+
+TEST_P(TextOfPayload, IsTheSameUtf8TextOnEveryPlatform)
+{
+    EXPECT_EQ(scanlet::textOf(GetParam().payload), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Payloads, TextOfPayload,
+    ::testing::Values(
+        TextCase{"ShiftJisHalfWidthKatakana", {{"\xC3\xDE\xBB\xDE\xB2\xDD\x51\x52", ""}}, "ﾃﾞｻﾞｲﾝQR"},
+        TextCase{"ShiftJisKanjiMode", {{"\x93\x8C\x8B\x9E\x89\x77", "Shift_JIS"}}, "東京駅"},
+        TextCase{"ShiftJisWithAsciiAndLineBreaks",
+                 {{"\x97\x5C\x96\xF1\x94\xD4\x8D\x86: A-12\r\n\x89\xEF\x8B\x63\x8E\xBA 3", ""}},
+                 "予約番号: A-12\r\n会議室 3"},
+        // Code page 932: a backslash and a tilde, not a yen sign and an overline,
+        // and NEC's circled digits.
+        TextCase{"ShiftJisAsWindowsReadsIt", {{"\x87\x40\x87\x41\x87\x42 C:\\dir~1", ""}}, "①②③ C:\\dir~1"},
+        TextCase{"Gb2312HanziMode", {{"\xD6\xD0\xCE\xC4\xB2\xE2\xCA\xD4", "GB2312"}}, "中文测试"},
+        TextCase{"Gb18030WithItsEci",
+                 {{"\xB6\xFE\xCE\xAC\xC2\xEB\x95\x32\x82\x36", scanlet::characterSetOfEci(32)}},
+                 "二维码𠀀"},
+        TextCase{"Latin1WithAccents", {{"Gr\xFC\xDF" "e, caf\xE9 na\xEFve", ""}}, "Grüße, café naïve"},
+        TextCase{"Latin1ThatIsAlsoValidShiftJis", {{"\xC0 la carte", ""}}, "À la carte"},
+        TextCase{"Latin1WithItsEci", {{"\xE9t\xE9", scanlet::characterSetOfEci(3)}}, "été"},
+        TextCase{"Utf8", {{"Grüße · 你好 · 🙂", ""}}, "Grüße · 你好 · 🙂"},
+        TextCase{"Utf8WithByteOrderMark", {{"\xEF\xBB\xBFGrüße", ""}}, "\xEF\xBB\xBFGrüße"},
+        TextCase{"AsciiThenKanjiMode", {{"No. ", ""}, {"\x93\x8C", "Shift_JIS"}}, "No. 東"},
+        TextCase{"Binary", {{binary, ""}}, scanlet::latin1ToUtf8(binary)}),
+    [](const ::testing::TestParamInfo<TextCase>& info) { return info.param.name; });
 
 // Whatever turn of its ways of reading a frame meets, the configured decoder
 // reads a clean code at once, and a light-on-dark one within one round of its
