@@ -117,8 +117,10 @@ std::vector<std::pair<std::string, MakeDecoder>> decoders()
     for (const auto& named : built) {
         all.emplace_back(named.name, named.make);
     }
-    for (const auto method : scanlet::readingMethods) {
-        const auto make = built.front().make;
+    const auto make = built.front().make;
+    all.emplace_back(built.front().name + " shared ways",
+                     [make] { return std::make_unique<bench::SharedWaysDecoder>(make()); });
+    for (const auto method : dynamic_cast<scanlet::RotatingDecoder&>(*make()).ways()) {
         all.emplace_back(built.front().name + " " + scanlet::nameOf(method),
                          [make, method] { return std::make_unique<bench::PinnedDecoder>(make(), method); });
     }

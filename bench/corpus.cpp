@@ -161,6 +161,8 @@ std::vector<Category> categories()
                s.text = chinese(rng);
                s.characterSet = "GB18030";
            }}}},
+        {"uneven light", levelsOf<int>({30, 50, 60, 70, 80, 85}, "% falloff across the code",
+                                       [](Sample& s, int v) { s.lightFalloff = v / 100.0; })},
     };
 }
 
@@ -248,6 +250,25 @@ void addGlare(cv::Mat& frame, const std::vector<cv::Point2f>& corners, double ra
     }
 }
 
+// Light from one side, in a random direction: brightness falls linearly
+// across the code's box and stays level beyond it.
+void addFalloff(cv::Mat& frame, const std::vector<cv::Point2f>& corners, double falloff, cv::RNG& rng)
+{
+    const cv::Rect box = cv::boundingRect(corners);
+    const double angle = rng.uniform(0.0, 2 * pi);
+    const cv::Point2d direction(std::cos(angle), std::sin(angle));
+    const cv::Point2d centre(box.x + box.width / 2.0, box.y + box.height / 2.0);
+    const double halfSpan = (std::abs(direction.x) * box.width + std::abs(direction.y) * box.height) / 2;
+    for (int row = 0; row < frame.rows; ++row) {
+        auto* pixel = frame.ptr<float>(row);
+        for (int col = 0; col < frame.cols; ++col) {
+            const double along = ((col - centre.x) * direction.x + (row - centre.y) * direction.y) / halfSpan;
+            const double share = (std::clamp(along, -1.0, 1.0) + 1) / 2;
+            pixel[col] *= static_cast<float>(1 - falloff * share);
+        }
+    }
+}
+
 void addNoise(cv::Mat& frame, double sigma, cv::RNG& rng)
 {
     cv::Mat noise(frame.size(), CV_32FC3);
@@ -296,6 +317,9 @@ cv::Mat render(const Sample& sample)
     cv::Mat frame = background(rng);
     cv::warpPerspective(code, frame, cv::getPerspectiveTransform(flat, corners), frame.size(), cv::INTER_LINEAR,
                         cv::BORDER_TRANSPARENT);
+    if (sample.lightFalloff > 0) {
+        addFalloff(frame, corners, sample.lightFalloff, rng);
+    }
     if (sample.glareRadius > 0) {
         addGlare(frame, corners, sample.glareRadius, rng);
     }

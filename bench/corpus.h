@@ -22,6 +22,9 @@ struct Sample {
     int jpegQuality = 0;
     int contrast = 200;
     double glareRadius = 0;
+    // How much the light falls off across the code, from one side to the
+    // other: 0.6 leaves the far side at 40% of the near side's brightness.
+    double lightFalloff = 0;
     // Light modules on a dark ground, as on a phone in dark mode.
     bool inverted = false;
     // Empty for UTF-8; otherwise the set the code holds its text in, with a

@@ -43,8 +43,14 @@ struct Options {
     int photosPerFolder = -1;
 };
 
+// The default decoder's ways of reading, in its order.
+std::vector<scanlet::ReadingMethod> defaultWays()
+{
+    return dynamic_cast<scanlet::RotatingDecoder&>(*bench::decoders().front().make()).ways();
+}
+
 // Frames in a corpus clip: one turn of every way of reading.
-constexpr int corpusClip = static_cast<int>(scanlet::readingMethods.size());
+const int corpusClip = static_cast<int>(defaultWays().size());
 // Frames in a photo clip: a quarter of a second of a camera at 30 frames/s.
 constexpr int photoClip = 8;
 
@@ -134,7 +140,7 @@ std::vector<Column> columns(std::vector<std::unique_ptr<scanlet::Decoder>>& owne
     owned.push_back(bench::makeBaselineDecoder());
     all.push_back({"before (ZXing, one way)", single(*owned.back())});
     const auto decoders = bench::decoders();
-    for (const auto method : scanlet::readingMethods) {
+    for (const auto method : defaultWays()) {
         owned.push_back(std::make_unique<bench::PinnedDecoder>(decoders.front().make(), method));
         all.push_back({decoders.front().name + " " + scanlet::nameOf(method), single(*owned.back())});
     }
@@ -155,7 +161,7 @@ std::vector<Column> columns(std::vector<std::unique_ptr<scanlet::Decoder>>& owne
 // The column of the library's own run.
 std::size_t clipColumn(const std::vector<Column>&)
 {
-    return 1 + scanlet::readingMethods.size();
+    return 1 + defaultWays().size();
 }
 
 void count(Tally& tally, std::size_t column, int late, std::size_t clip)

@@ -12,7 +12,7 @@ namespace {
 // of a failed call reaches the caller unchanged.
 class OpenCvDecoder : public RotatingDecoder {
 protected:
-    Decoded read(const cv::Mat& grey) override
+    Decoded read(const cv::Mat& grey, ReadingMethod) override
     {
         Decoded decoded;
         decoded.text = detector.detectAndDecode(grey, decoded.corners, cv::noArray());

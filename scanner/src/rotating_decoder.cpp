@@ -122,20 +122,28 @@ std::string nameOf(ReadingMethod method)
     case ReadingMethod::stretched: return "stretched";
     case ReadingMethod::bothPolarities: return "both polarities";
     case ReadingMethod::zoomedCentre: return "zoomed centre";
+    case ReadingMethod::globalThreshold: return "global threshold";
+    case ReadingMethod::fixedThreshold: return "fixed threshold";
     }
     return "unknown";
 }
 
 Decoded RotatingDecoder::decode(const cv::Mat& region)
 {
-    const auto method = readingMethods[turn];
-    turn = (turn + 1) % readingMethods.size();
+    const auto all = ways();
+    const auto method = all[turn % all.size()];
+    turn = (turn + 1) % all.size();
     return decodeWith(region, method);
 }
 
 void RotatingDecoder::startAt(std::size_t next)
 {
-    turn = next % readingMethods.size();
+    turn = next % ways().size();
+}
+
+std::vector<ReadingMethod> RotatingDecoder::ways() const
+{
+    return {sharedWays.begin(), sharedWays.end()};
 }
 
 Decoded RotatingDecoder::decodeWith(const cv::Mat& region, ReadingMethod method)
@@ -145,16 +153,18 @@ Decoded RotatingDecoder::decodeWith(const cv::Mat& region, ReadingMethod method)
     }
     const cv::Mat grey = greyOf(region);
     switch (method) {
-    case ReadingMethod::plain: return read(grey);
-    case ReadingMethod::sharpened: return read(sharpened(grey));
-    case ReadingMethod::stretched: return read(stretched(grey));
+    case ReadingMethod::plain:
+    case ReadingMethod::globalThreshold: return read(grey, method);
+    case ReadingMethod::sharpened: return read(sharpened(grey), method);
+    case ReadingMethod::stretched:
+    case ReadingMethod::fixedThreshold: return read(stretched(grey), method);
     case ReadingMethod::bothPolarities: {
-        Decoded decoded = read(bothPolarities(grey));
+        Decoded decoded = read(bothPolarities(grey), method);
         fromInverted(decoded.corners, grey.cols);
         return decoded;
     }
     case ReadingMethod::zoomedCentre: {
-        Decoded decoded = read(zoomedCentre(grey));
+        Decoded decoded = read(zoomedCentre(grey), method);
         fromZoomed(decoded.corners, grey.size());
         return decoded;
     }

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace scanlet {
 
@@ -24,15 +25,22 @@ enum class ReadingMethod {
     // Side by side as it is and its central half at twice the size: small codes
     // held in the middle, whose modules are too few pixels wide.
     zoomedCentre,
+    // For decoders that let the caller choose how grey becomes dark and light,
+    // the region in grey with one threshold for all of it, taken from its
+    // histogram, instead of thresholds from each part's neighbourhood: codes
+    // whose dark and light parts the neighbourhood thresholds split wrongly.
+    globalThreshold,
+    // Stretched, with one threshold at mid-grey.
+    fixedThreshold,
 };
 
-// In the order the decoder takes them, one per frame. Every way reads a clean
-// dark-on-light code wherever it lies in the region, so such a code is
+// The ways every decoder has, in the order it takes them. Every way reads a
+// clean dark-on-light code wherever it lies in the region, so such a code is
 // reported on the first frame it is whole in view; a light-on-dark code is read
-// within every five frames.
-constexpr std::array<ReadingMethod, 5> readingMethods{ReadingMethod::plain, ReadingMethod::sharpened,
-                                                      ReadingMethod::stretched, ReadingMethod::bothPolarities,
-                                                      ReadingMethod::zoomedCentre};
+// within every round of a decoder's ways.
+constexpr std::array<ReadingMethod, 5> sharedWays{ReadingMethod::plain, ReadingMethod::sharpened,
+                                                  ReadingMethod::stretched, ReadingMethod::bothPolarities,
+                                                  ReadingMethod::zoomedCentre};
 
 std::string nameOf(ReadingMethod method);
 
@@ -51,9 +59,14 @@ public:
     // at the first. Lets a measurement start a scene at any point of it.
     void startAt(std::size_t turn);
 
+    // This decoder's ways, in the order it takes them: the shared ones, and
+    // those of its own after them.
+    virtual std::vector<ReadingMethod> ways() const;
+
 protected:
-    // Decodes a prepared 8-bit single-channel image; corners in its coordinates.
-    virtual Decoded read(const cv::Mat& grey) = 0;
+    // Decodes a prepared 8-bit single-channel image, read as the way says
+    // where the decoder has ways of its own; corners in its coordinates.
+    virtual Decoded read(const cv::Mat& grey, ReadingMethod method) = 0;
     // The library named in the lines about images it cannot take.
     virtual std::string source() const = 0;
 

@@ -54,6 +54,15 @@ std::string textOf(const ZXing::Result& result)
     return scanlet::textOf({{std::move(bytes), ""}});
 }
 
+ZXing::Binarizer binarizerFor(ReadingMethod method)
+{
+    switch (method) {
+    case ReadingMethod::globalThreshold: return ZXing::Binarizer::GlobalHistogram;
+    case ReadingMethod::fixedThreshold: return ZXing::Binarizer::FixedThreshold;
+    default: return ZXing::Binarizer::LocalAverage;
+    }
+}
+
 cv::Point toPoint(const ZXing::PointI& point)
 {
     return {point.x, point.y};
@@ -63,9 +72,19 @@ class ZxingDecoder : public RotatingDecoder {
 public:
     ZxingDecoder() { hints.setFormats(ZXing::BarcodeFormat::QRCode); }
 
-protected:
-    Decoded read(const cv::Mat& grey) override
+    // ZXing's own binarizers besides its default, which set one threshold for
+    // the whole region.
+    std::vector<ReadingMethod> ways() const override
     {
+        auto all = RotatingDecoder::ways();
+        all.insert(all.end(), {ReadingMethod::globalThreshold, ReadingMethod::fixedThreshold});
+        return all;
+    }
+
+protected:
+    Decoded read(const cv::Mat& grey, ReadingMethod method) override
+    {
+        hints.setBinarizer(binarizerFor(method));
         // The region is a view into the frame, so rows are a frame's width apart.
         const ZXing::ImageView image(grey.data, grey.cols, grey.rows, ZXing::ImageFormat::Lum,
                                      static_cast<int>(grey.step[0]));

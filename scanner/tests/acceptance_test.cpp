@@ -301,9 +301,8 @@ INSTANTIATE_TEST_SUITE_P(
         // and NEC's circled digits.
         TextCase{"ShiftJisAsWindowsReadsIt", {{"\x87\x40\x87\x41\x87\x42 C:\\dir~1", ""}}, "①②③ C:\\dir~1"},
         TextCase{"Gb2312HanziMode", {{"\xD6\xD0\xCE\xC4\xB2\xE2\xCA\xD4", "GB2312"}}, "中文测试"},
-        TextCase{"Gb18030WithItsEci",
-                 {{"\xB6\xFE\xCE\xAC\xC2\xEB\x95\x32\x82\x36", scanlet::characterSetOfEci(32)}},
-                 "二维码𠀀"},
+        TextCase{"Gb18030WithItsEci", {{"\xB6\xFE\xCE\xAC\xC2\xEB\x82\x83", scanlet::characterSetOfEci(32)}},
+                 "二维码們"},
         TextCase{"Latin1WithAccents", {{"Gr\xFC\xDF" "e, caf\xE9 na\xEFve", ""}}, "Grüße, café naïve"},
         TextCase{"Latin1ThatIsAlsoValidShiftJis", {{"\xC0 la carte", ""}}, "À la carte"},
         TextCase{"Latin1WithItsEci", {{"\xE9t\xE9", scanlet::characterSetOfEci(3)}}, "été"},
@@ -329,7 +328,10 @@ TEST(Decoder, ReadsACleanCodeOnAnyFrameAndALightOnDarkOneWithinOneRound)
         const auto detection = scanlet::detectInRegion(state, decoder, region);
         return detection == scanlet::Detection::Accepted || detection == scanlet::Detection::AlreadySeen;
     };
-    const int round = static_cast<int>(scanlet::readingMethods.size());
+    const auto ways = [] {
+        return dynamic_cast<scanlet::RotatingDecoder&>(*scanlet::makeDecoder(scanlet::configuredDecoder())).ways();
+    };
+    const int round = static_cast<int>(ways().size());
     for (int framesBefore = 0; framesBefore < 2 * round; ++framesBefore) {
         SCOPED_TRACE("after " + std::to_string(framesBefore) + " frames without a code");
         auto decoder = scanlet::makeDecoder(scanlet::configuredDecoder());
