@@ -1,6 +1,7 @@
 // The frame loop over a replayed 1080p clip in the real window, step for step
 // as the library runs it, timing each part: reading the frame, the acceptance
 // step, drawing the overlays, showing the frame and waiting for a key.
+#include "clip_backend.h"
 #include "decoder.h"
 #include "detect_in_region.h"
 #include "detector_state.h"
@@ -36,7 +37,7 @@ int main(int argc, char** argv)
         std::cerr << "usage: " << argv[0] << " clip report.md" << std::endl;
         return 2;
     }
-    cv::VideoCapture camera(argv[1]);
+    cv::VideoCapture camera(argv[1], scanlet::clipBackend(argv[1]));
     if (!camera.isOpened()) {
         std::cerr << "cannot open " << argv[1] << std::endl;
         return 1;

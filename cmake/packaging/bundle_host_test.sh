@@ -18,6 +18,10 @@ cmake -S "$source/examples/sample-host" -B "$work/build" \
   cmake --build "$work/build" >>"$work.log" 2>&1 ||
   { cat "$work.log" >&2; fail "the sample host did not build against the bundle"; }
 host=$work/build/scanlet-sample-host.exe
+# The link's inputs, wherever the generator keeps them: MinGW's own import
+# library, not the one for Visual C++.
+inputs=$(cat "$work/build/CMakeFiles/scanlet-sample-host.dir/"{link.txt,*.rsp} 2>/dev/null)
+grep -qF "$bundle/lib/libscanlet.dll.a" <<<"$inputs" || fail "the host was not linked against libscanlet.dll.a"
 [[ ! -e "$work/build/scanlet.dll" ]] || fail "the host's build copied scanlet.dll; it must load the bundle's"
 
 # Wine looks for DLLs on WINEPATH as Windows does on PATH; its drive Z: is the

@@ -3,7 +3,8 @@
 # that it holds what the product team is promised and nothing else, and runs
 # the unpacked launcher under Wine in a folder with the stand-in server and
 # client, through the launcher's own run test. When the bundle carries the
-# library, a host built against the unpacked bundle runs with its scanlet.dll.
+# library, hosts built against the unpacked bundle with MinGW-w64 and with an
+# MSVC-ABI toolchain run with its scanlet.dll.
 set -euo pipefail
 
 while (($#)); do
@@ -46,7 +47,7 @@ root=$work/unpacked/$name
 
 expected=(bin/ZorvaneRun.exe README.txt LICENSE NOTICE)
 if [[ "$library" == yes ]]; then
-  expected+=(bin/scanlet.dll lib/libscanlet.dll.a include/scanlet/scanlet.h
+  expected+=(bin/scanlet.dll lib/libscanlet.dll.a lib/scanlet.lib include/scanlet/scanlet.h
     lib/cmake/scanlet/scanletConfig.cmake lib/cmake/scanlet/scanletConfigVersion.cmake
     lib/cmake/scanlet/scanletTargets.cmake)
 fi
@@ -73,4 +74,5 @@ echo "the unpacked launcher ran"
 if [[ "$library" == yes ]]; then
   "$(dirname "$0")/bundle_host_test.sh" "$root" "$(cd "$(dirname "$0")/../.." && pwd)" "$work/host" \
     "$wine_run" "$wine_root"
+  "$(dirname "$0")/bundle_msvc_host_test.sh" "$root" "$work/msvc-host" "$wine_run" "$wine_root"
 fi

@@ -6,7 +6,7 @@
 
 namespace scanlet {
 
-// The first camera that opens at index 0, 1 or 2, asked for full HD frames.
+// The first camera that opens at index 0, 1 or 2, asked for full HD frames in MJPG.
 class Camera final : public FrameSource {
 public:
     bool open() override;

@@ -1,5 +1,6 @@
 #include "detect_in_region.h"
 
+#include "error_message.h"
 #include "overlays.h"
 
 #include <algorithm>
@@ -24,7 +25,7 @@ Detection detectInRegion(DetectorState& state, Decoder& decoder, cv::Mat& region
     try {
         decoded = decoder.decode(region);
     } catch (const cv::Exception& error) {
-        std::cerr << "OpenCV error in QR detection: " << error.what() << std::endl;
+        std::cerr << "OpenCV error in QR detection: " << errorMessage(error) << std::endl;
         return Detection::DecoderFailed;
     } catch (const DecoderError& error) {
         std::cerr << error.source << " error in QR detection: " << error.what() << std::endl;

@@ -1,6 +1,7 @@
 #include "detection_thread.h"
 
 #include "detect_in_region.h"
+#include "error_message.h"
 #include "scan_region.h"
 #include "overlays.h"
 #include "report_errors.h"
@@ -70,7 +71,7 @@ bool showFrame(Run& run, const cv::Mat& frame)
     try {
         run.display.imshow(windowName, frame);
     } catch (const cv::Exception& error) {
-        std::cerr << "OpenCV error in imshow: " << error.what() << std::endl;
+        std::cerr << "OpenCV error in imshow: " << errorMessage(error) << std::endl;
         return true;
     }
     if ((run.display.waitKey(keyWaitMs) & 0xFF) == escKey) {
@@ -167,7 +168,7 @@ void qrCodeDetectionThread(DetectorState& state, RunParts parts)
     try {
         runScanner(run, parts.makeDecoder);
     } catch (const std::exception& error) {
-        std::cerr << "Unhandled exception in qrCodeDetectionThread: " << error.what() << std::endl;
+        std::cerr << "Unhandled exception in qrCodeDetectionThread: " << errorMessage(error) << std::endl;
     } catch (...) {
         std::cerr << "Unknown exception in qrCodeDetectionThread" << std::endl;
     }

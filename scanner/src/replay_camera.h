@@ -1,5 +1,6 @@
 #pragma once
 
+#include "clip_backend.h"
 #include "frame_source.h"
 
 #include <opencv2/videoio.hpp>
@@ -13,7 +14,7 @@ namespace scanlet {
 class ReplayCamera final : public FrameSource {
 public:
     explicit ReplayCamera(std::string source) : source(std::move(source)) {}
-    bool open() override { return !source.empty() && capture.open(source, cv::CAP_ANY); }
+    bool open() override { return !source.empty() && capture.open(source, clipBackend(source)); }
     bool read(cv::Mat& frame) override { return capture.read(frame); }
     bool isOpened() const override { return capture.isOpened(); }
     void release() override { capture.release(); }

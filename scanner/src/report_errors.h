@@ -1,5 +1,7 @@
 #pragma once
 
+#include "error_message.h"
+
 #include <exception>
 #include <iostream>
 
@@ -14,7 +16,7 @@ void reportErrors(const char* what, Body body)
     try {
         body();
     } catch (const std::exception& error) {
-        std::cerr << "Error in " << what << ": " << error.what() << std::endl;
+        std::cerr << "Error in " << what << ": " << errorMessage(error) << std::endl;
     } catch (...) {
         std::cerr << "Unknown error in " << what << std::endl;
     }

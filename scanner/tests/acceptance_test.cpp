@@ -172,10 +172,16 @@ TEST_F(Acceptance, CallbackRunsWithTheStateLocked)
 
 TEST_F(Acceptance, DecoderFailuresDropTheFrameWithALineNamingTheirSource)
 {
-    decoder.failure = [] { throw cv::Exception(cv::Error::StsError, "broken image", "decode", "file", 1); };
-    EXPECT_EQ(detect("never", square()), scanlet::Detection::DecoderFailed);
-    EXPECT_NE(errors.str().find("OpenCV error in QR detection: "), std::string::npos);
-    EXPECT_NE(errors.str().find("broken image"), std::string::npos);
+    // OpenCV names the file it failed in by the path it was built at, on
+    // whichever platform: the line keeps OpenCV's message but not the folders.
+    for (const std::string path : {"/home/builder/.cache/opencv/modules/objdetect/src/qrcode.cpp",
+                                   "C:\\build\\opencv\\modules\\objdetect\\src\\qrcode.cpp"}) {
+        errors.str("");
+        decoder.failure = [&] { throw cv::Exception(cv::Error::StsError, "broken image", "decode", path, 12); };
+        EXPECT_EQ(detect("never", square()), scanlet::Detection::DecoderFailed);
+        EXPECT_EQ(errors.str(), "OpenCV error in QR detection: OpenCV(" CV_VERSION
+                                ") qrcode.cpp:12: error: (-2:Unspecified error) broken image in function 'decode'\n");
+    }
 
     errors.str("");
     decoder.failure = [] { throw scanlet::DecoderError("ZXing", "bad format"); };

@@ -2,6 +2,7 @@
 // which QR codes pass through the central region. Beside it, the codes a run
 // must report (new codes, in order of first appearance) and the code the run
 // is told it already knows.
+#include "clip_backend.h"
 #include "footage.h"
 
 #include <opencv2/videoio.hpp>
@@ -49,8 +50,8 @@ int main(int argc, char** argv)
     const std::filesystem::path folder = argv[1];
     std::filesystem::create_directories(folder);
 
-    cv::VideoWriter writer((folder / "sample.avi").string(), cv::VideoWriter::fourcc('M', 'J', 'P', 'G'), fps,
-                           scanlet::fullHd);
+    cv::VideoWriter writer((folder / "sample.avi").string(), scanlet::videoFileBackend(),
+                           cv::VideoWriter::fourcc('M', 'J', 'P', 'G'), fps, scanlet::fullHd);
     if (!writer.isOpened()) {
         std::cerr << "cannot write " << (folder / "sample.avi") << std::endl;
         return 1;

@@ -37,6 +37,7 @@ void notify(const std::function<void()>& change)
 
 // Passes the library's lines through and notices when the footage is used
 // up: a file has no more frames where a camera would fail to deliver one.
+// That line is left out, since here it reports no error.
 class FootageWatch : public std::streambuf {
 public:
     explicit FootageWatch(std::streambuf* target) : target(target) {}
@@ -48,15 +49,18 @@ private:
             return ch;
         }
         const char c = traits_type::to_char_type(ch);
-        if (c == '\n') {
-            if (line == endOfFootage) {
-                notify([] { footageEnded = true; });
-            }
-            line.clear();
+        if (c != '\n') {
+            line += c;
+            return ch;
+        }
+        if (line == endOfFootage) {
+            notify([] { footageEnded = true; });
         } else {
             line += c;
+            target->sputn(line.data(), static_cast<std::streamsize>(line.size()));
         }
-        return target->sputc(c);
+        line.clear();
+        return ch;
     }
     int sync() override { return target->pubsync(); }
 

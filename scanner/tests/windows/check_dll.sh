@@ -1,7 +1,7 @@
 #!/bin/sh
 # Checks from the built files that scanlet.dll stands on its own: it exports
 # exactly the four functions by their plain names, imports only DLLs that come
-# with Windows, and installs with its import library and the public header.
+# with Windows, and installs with its two import libraries and the public header.
 #   check_dll.sh DLL OBJDUMP BUILD_DIR WORK_DIR
 set -eu
 dll=$1
@@ -32,7 +32,7 @@ done
 
 rm -rf "$work"
 cmake --install "$build" --prefix "$work" >/dev/null
-for file in bin/scanlet.dll lib/libscanlet.dll.a include/scanlet/scanlet.h; do
+for file in bin/scanlet.dll lib/libscanlet.dll.a lib/scanlet.lib include/scanlet/scanlet.h; do
   [ -f "$work/$file" ] || fail "not installed: $file"
 done
 echo "exports: $exports"
