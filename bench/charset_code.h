@@ -16,9 +16,9 @@ enum class CharsetMode {
     bareBytes,
 };
 
-// The modules of the code for utf8Text in characterSet ("Shift_JIS" or
-// "GB18030"), one pixel each, dark 0 on light 255, with a two-module quiet zone;
-// footage::scaledModules draws them.
+// The modules of the code for utf8Text in characterSet, as iconv names it
+// ("Shift_JIS", "CP932", "GB18030", "ISO-8859-1"), one pixel each, dark 0 on
+// light 255, with a two-module quiet zone; footage::scaledModules draws them.
 cv::Mat charsetModules(const std::string& utf8Text, const std::string& characterSet, CharsetMode mode);
 
 }

@@ -82,6 +82,17 @@ std::string japanese(cv::RNG& rng)
     return wordsFrom(rng, {"こんにちは", "東京駅", "会議室", "予約番号", "カタカナ", "日本語", "、", "。", "ありがとう"});
 }
 
+// Half-width katakana, as product labels and tickets print it, with ASCII and line breaks.
+std::string halfWidthKatakana(cv::RNG& rng)
+{
+    return wordsFrom(rng, {"ﾃﾞｻﾞｲﾝ", "ｶﾀｶﾅ", "ｺｰﾄﾞ", "ﾁｹｯﾄ", "QR", " No.12", "\r\n", "ｻｲｽﾞ M"});
+}
+
+std::string accentedLatin(cv::RNG& rng)
+{
+    return wordsFrom(rng, {"Grüße ", "café ", "naïve ", "Ærøskøbing ", "Señor ", "À la carte ", "12,50 £"});
+}
+
 std::string chinese(cv::RNG& rng)
 {
     return wordsFrom(rng, {"你好", "北京", "欢迎光临", "会议", "中文测试", "二维码", "，", "。", "谢谢"});
@@ -157,10 +168,22 @@ std::vector<Category> categories()
                s.characterSet = "GB18030";
                s.designated = true;
            }},
-          {"GB18030, no designator", [](Sample& s, cv::RNG& rng) {
+          {"GB18030, no designator",
+           [](Sample& s, cv::RNG& rng) {
                s.text = chinese(rng);
                s.characterSet = "GB18030";
-           }}}},
+           }},
+          {"Shift_JIS half-width katakana, no designator",
+           [](Sample& s, cv::RNG& rng) {
+               s.text = halfWidthKatakana(rng);
+               s.characterSet = "CP932";
+           }},
+          {"ISO-8859-1 accents, no designator",
+           [](Sample& s, cv::RNG& rng) {
+               s.text = accentedLatin(rng);
+               s.characterSet = "ISO-8859-1";
+           }},
+          {"UTF-8 with byte order mark", [](Sample& s, cv::RNG& rng) { s.text = "\xEF\xBB\xBF" + utf8Text(rng); }}}},
         {"uneven light", levelsOf<int>({30, 50, 60, 70, 80, 85}, "% falloff across the code",
                                        [](Sample& s, int v) { s.lightFalloff = v / 100.0; })},
     };
