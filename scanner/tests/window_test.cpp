@@ -9,23 +9,39 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 namespace {
 
 const std::string title = "QR Code Reader";
 
-// The scanner's window once it is mapped, or empty.
-std::string findWindow()
+// Polls until seen returns true; false only when it never does. The limit
+// turns a window that never comes into a failure: on a busy machine a window
+// and its first picture can take many seconds.
+template <typename Seen>
+bool pollUntil(Seen seen)
 {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string id = desktop::findWindow(title);
-        if (!id.empty()) {
-            return id;
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    while (!seen()) {
+        if (std::chrono::steady_clock::now() >= giveUp) {
+            return false;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
-    return {};
+    return true;
+}
+
+// The scanner's window once it is mapped, or empty.
+std::string findWindow()
+{
+    std::string id;
+    pollUntil([&] {
+        id = desktop::findWindow(title);
+        return !id.empty();
+    });
+    return id;
 }
 
 class Window : public ::testing::Test {
@@ -55,23 +71,35 @@ cv::Rect boundsOf(const cv::Mat& image, const cv::Scalar& low, const cv::Scalar&
     return cv::boundingRect(mask);
 }
 
-TEST_F(Window, OpensAt960x540AndShowsTheRegionOutlineAndTheCaption)
+// Where a picture of the window shows the frame, scaled beside the toolkit's
+// own bars: its grey background, followed across the middle row and down a
+// column near its left edge, tells where and how large.
+cv::Rect shownFrame(const cv::Mat& image)
 {
-    EXPECT_NE(desktop::shell("xdotool getwindowgeometry " + window).find("Geometry: 960x540"), std::string::npos);
-
-    const auto shot = folder.path() / "window.png";
-    ASSERT_TRUE(desktop::screenshot(window, shot.string()));
-    const cv::Mat image = cv::imread(shot.string());
-    ASSERT_FALSE(image.empty());
-
-    // The frame is scaled into the window beside the toolkit's own bars; its
-    // grey background, followed across the middle row and down a column near
-    // its left edge, tells where and how large it is shown.
     const cv::Scalar grey = cv::Scalar::all(128);
     const cv::Rect across = boundsOf(image.row(image.rows / 2), grey, grey);
+    if (across.empty()) {
+        return {};
+    }
     const cv::Rect down = boundsOf(image.col(across.x + 5), grey, grey);
-    const cv::Rect shown(across.x, down.y, across.width, down.height);
-    ASSERT_GT(shown.width, 400);
+    return {across.x, down.y, across.width, down.height};
+}
+
+TEST_F(Window, OpensAt960x540AndShowsTheRegionOutlineAndTheCaption)
+{
+    // The window is mapped before its first frame is painted, and the first
+    // code reaches the host before its frame is shown: on a busy machine a
+    // picture taken at once is still blank.
+    const auto shot = folder.path() / "window.png";
+    cv::Mat image;
+    cv::Rect shown;
+    ASSERT_TRUE(pollUntil([&] {
+        image = desktop::screenshot(window, shot.string()) ? cv::imread(shot.string()) : cv::Mat();
+        shown = image.empty() ? cv::Rect() : shownFrame(image);
+        return shown.width > 400;
+    })) << "the window never showed a frame";
+    EXPECT_NE(desktop::shell("xdotool getwindowgeometry " + window).find("Geometry: 960x540"), std::string::npos);
+
     const double scale = shown.width / 1920.0;
     EXPECT_NEAR(shown.height, 1080 * scale, 2);
     const auto at = [&](double x, double y) { return cv::Point2d(shown.x + x * scale, shown.y + y * scale); };

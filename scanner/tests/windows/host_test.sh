@@ -38,17 +38,11 @@ launch() { # LIBRARY ARGS...
   "$wine_run" "$wine_root" "$host" "$(windows_path "$dll")" "$@" >"$work/out.txt" 2>"$work/err.txt" &
   host_pid=$!
 }
-# Waits for the host to end; fails when it runs past the limit or ends with another code.
-finish() { # EXPECTED_EXIT SECONDS
+# Waits for the host to end; fails when it ends with another code. Every wait
+# here lasts as long as the condition takes on a busy machine: a host that
+# never gets there runs into the test's own time limit.
+finish() { # EXPECTED_EXIT
   local status=0
-  for _ in $(seq $(($2 * 10))); do
-    kill -0 "$host_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  if kill -0 "$host_pid" 2>/dev/null; then
-    kill "$host_pid" 2>/dev/null || true
-    fail "the host did not end within $2 seconds"
-  fi
   wait "$host_pid" || status=$?
   # Windows programs end their lines with CR LF.
   sed -i 's/\r$//' "$work/out.txt" "$work/err.txt"
@@ -67,13 +61,12 @@ library_lines() {
 
 window_id() {
   local id
-  for _ in $(seq 600); do
+  while :; do
     id=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -1 || true)
     [[ -n "$id" ]] && { echo "$id"; return; }
     kill -0 "$host_pid" 2>/dev/null || fail "the host ended before its window opened"
     sleep 0.1
   done
-  fail "no window \"$title\" appeared"
 }
 
 scan_and_end() { # HOW: esc or close
@@ -86,8 +79,7 @@ scan_and_end() { # HOW: esc or close
   size=$(xdotool getwindowgeometry "$id" | sed -n 's/^ *Geometry: //p')
   [[ "$size" == 960x540 ]] || fail "the window is $size, not 960x540"
   # Every expected code reported: the footage has reached its end.
-  for _ in $(seq 900); do
-    [[ $(grep -c '^code: ' "$work/out.txt" || true) -ge $(wc -l <<<"$expected") ]] && break
+  until [[ $(grep -c '^code: ' "$work/out.txt" || true) -ge $(wc -l <<<"$expected") ]]; do
     kill -0 "$host_pid" 2>/dev/null || fail "the host ended during the footage"
     sleep 0.1
   done
@@ -101,7 +93,7 @@ scan_and_end() { # HOW: esc or close
   else
     wmctrl -c "$title"
   fi
-  finish 0 60
+  finish 0
   reported=$(sed -n 's/^code: //p' "$work/out.txt")
   [[ "$reported" == "$expected" ]] ||
     fail "reported codes differ from the footage's new codes, in order: expected [$expected], reported [$reported]"
@@ -114,7 +106,7 @@ scan_and_end() { # HOW: esc or close
 case $case in
   runs)
     launch "$library" runs
-    finish 0 180
+    finish 0
     expect_out "count before start: 0"
     for run in 1 2 3; do expect_out "run $run: count 5, stopped $run true"; done
     expect_out "unloaded"
@@ -124,17 +116,17 @@ case $case in
     ;;
   unload-in-setup)
     launch "$library" unload-in-setup
-    finish 3 60
+    finish 3
     expect_out "unloaded"
     ;;
   exit-while-running)
     launch "$replay" exit-while-running
-    finish 4 120
+    finish 4
     expect_out "returning from main"
     ;;
   protocol)
     launch "$library" protocol
-    finish 0 120
+    finish 0
     expect_err_lines "QR code detection has not been stopped: call stopQRCodeDetector before starting again." 1
     grep -q '^Error in stopQRCodeDetector: ' "$work/err.txt" || fail "a stop from the stopped callback was not reported"
     expect_out "protocol: count 0, stopped 1 true"

@@ -6,7 +6,7 @@
  *   runs               three runs in a row, each waited for, stopped and
  *                      reported; then FreeLibrary, and the host goes on
  *   scan KNOWN...      one run with these known codes, until it ends by itself
- *                      (Esc, window closed) or 120 seconds pass; then stop
+ *                      (Esc, window closed); then stop
  *   unload-in-setup    start, then FreeLibrary at once, while the run is still
  *                      in its setup; returns 3
  *   exit-while-running start, wait for the first code, return 4 from main
@@ -66,13 +66,13 @@ static FARPROC find(HMODULE library, const char* name)
     return function;
 }
 
-/* Waits until the counter passes the value or the time is up. */
-static int waitFor(volatile LONG* counter, LONG above, int seconds)
+/* Waits until the counter passes the value, however long a busy machine takes;
+ * the test's own time limit catches a run that never gets there. */
+static void waitFor(volatile LONG* counter, LONG above)
 {
-    for (int waited = 0; *counter <= above && waited < seconds * 10; ++waited) {
-        Sleep(100);
+    while (*counter <= above) {
+        Sleep(10);
     }
-    return *counter > above;
 }
 
 static void report(const char* what)
@@ -129,7 +129,7 @@ int main(int argc, char** argv)
         for (int run = 1; run <= 3; ++run) {
             char what[16];
             start(onCode, 5, known, 2);
-            waitFor(&stoppedCalls, run - 1, 60);
+            waitFor(&stoppedCalls, run - 1);
             stop();
             snprintf(what, sizeof what, "run %d", run);
             report(what);
@@ -140,7 +140,7 @@ int main(int argc, char** argv)
     }
     if (strcmp(mode, "scan") == 0) {
         start(onCode, 0, (const char* const*)(argv + 3), argc - 3);
-        waitFor(&stoppedCalls, 0, 120);
+        waitFor(&stoppedCalls, 0);
         stop();
         report("scan");
         unload(library);
@@ -154,10 +154,7 @@ int main(int argc, char** argv)
     }
     if (strcmp(mode, "exit-while-running") == 0) {
         start(onCode, 0, NULL, 0);
-        if (!waitFor(&codes, 0, 60)) {
-            fprintf(stderr, "no code came\n");
-            return 2;
-        }
+        waitFor(&codes, 0);
         printf("returning from main\n");
         fflush(stdout);
         return 4;
@@ -166,7 +163,7 @@ int main(int argc, char** argv)
         stopFromCallback = 1;
         start(onCode, 0, NULL, 0);
         start(onCode, 0, NULL, 0);
-        waitFor(&stoppedCalls, 0, 60);
+        waitFor(&stoppedCalls, 0);
         stop();
         report("protocol");
         unload(library);
