@@ -131,7 +131,7 @@ std::string nameOf(ReadingMethod method)
 Decoded RotatingDecoder::decode(const cv::Mat& region)
 {
     const auto all = ways();
-    const auto method = all[turn % all.size()];
+    const auto method = all[turn];
     turn = (turn + 1) % all.size();
     return decodeWith(region, method);
 }

@@ -39,10 +39,10 @@ std::vector<Segment> eciSegmentsOf(const ZXing::Result& result)
 // Kanji and Hanzi mode segments name their set too but leave no trace in the
 // bytes; ZXing reads them in it, so its own text is taken when the code holds
 // any, which shows as a text that is not the bytes read as ISO-8859-1.
-std::string textOf(const ZXing::Result& result)
+std::string deliveredText(const ZXing::Result& result)
 {
     if (result.hasECI()) {
-        return scanlet::textOf(eciSegmentsOf(result));
+        return textOf(eciSegmentsOf(result));
     }
     const auto& payload = result.bytes();
     std::string bytes(payload.begin(), payload.end());
@@ -51,7 +51,7 @@ std::string textOf(const ZXing::Result& result)
     if (bytewise.text() != latin1ToUtf8(bytes)) {
         return result.text();
     }
-    return scanlet::textOf({{std::move(bytes), ""}});
+    return textOf({{std::move(bytes), ""}});
 }
 
 ZXing::Binarizer binarizerFor(ReadingMethod method)
@@ -95,7 +95,7 @@ protected:
                 return {};
             }
             const auto& position = result.position();
-            return {textOf(result),
+            return {deliveredText(result),
                     {toPoint(position.topLeft()), toPoint(position.topRight()), toPoint(position.bottomRight()),
                      toPoint(position.bottomLeft())}};
         } catch (const std::bad_alloc&) {
