@@ -4,6 +4,7 @@
 #include "error_message.h"
 #include "scan_region.h"
 #include "overlays.h"
+#include "process_exit.h"
 #include "report_errors.h"
 
 #include <opencv2/highgui.hpp>
@@ -27,16 +28,16 @@ struct Run {
     DetectorState& state;
     FrameSource& frames;
     Display& display;
-    std::function<void()> toolkitSetUp;
-    std::promise<void> windowOpen;
-    bool windowOpenReported = false;
+    std::function<void(SetUpStep)> librariesSetUp;
+    std::promise<void> setUpDone;
+    bool setUpReported = false;
     bool displayReached = false;
 
-    void reportWindowOpen()
+    void reportSetUpDone()
     {
-        if (!windowOpenReported) {
-            windowOpenReported = true;
-            windowOpen.set_value();
+        if (!setUpReported) {
+            setUpReported = true;
+            setUpDone.set_value();
         }
     }
 };
@@ -50,10 +51,12 @@ void openWindow(Run& run)
     }
     run.displayReached = true;
     run.display.namedWindow(windowName, cv::WINDOW_NORMAL);
-    if (run.toolkitSetUp) {
-        run.toolkitSetUp();
+    if (run.librariesSetUp) {
+        run.librariesSetUp(SetUpStep::window);
     }
-    run.reportWindowOpen();
+    if (!startAwaitsSetUp) {
+        run.reportSetUpDone();
+    }
     run.display.resizeWindow(windowName, fullHd.width / 2, fullHd.height / 2);
 }
 
@@ -63,6 +66,10 @@ void openFrames(Run& run)
         std::cerr << "Error: No available camera could be opened." << std::endl;
         throw std::runtime_error("Error: Camera could not be opened.");
     }
+    if (run.librariesSetUp) {
+        run.librariesSetUp(SetUpStep::frameSource);
+    }
+    run.reportSetUpDone();
 }
 
 // Returns false when the user has ended the run with Esc or by closing the window.
@@ -106,8 +113,8 @@ void scanFrames(Run& run, Decoder& decoder)
         // The scanning thread is the count's only writer while it runs.
         drawOverlays(frame, region, state.codeCount);
         const bool goOn = showFrame(run, frame);
-        if (!shownAny && run.toolkitSetUp) {
-            run.toolkitSetUp();
+        if (!shownAny && run.librariesSetUp) {
+            run.librariesSetUp(SetUpStep::firstFrame);
         }
         shownAny = true;
         if (!goOn) {
@@ -135,6 +142,20 @@ void shutDown(Run& run)
 {
     DetectorState& state = run.state;
     state.running = false;
+    // Once the process exits, the toolkit may already be torn down; the
+    // windows end with the process.
+    if (run.displayReached && !state.exiting) {
+        reportErrors("destroyAllWindows", [&] { run.display.destroyAllWindows(); });
+    }
+    reportErrors("releasing the camera", [&] {
+        if (run.frames.isOpened()) {
+            run.frames.release();
+        }
+    });
+    // A start still waiting returns before the host is told: hosts that run
+    // callbacks on their own thread would wait for the very thread that waits
+    // here in the start.
+    run.reportSetUpDone();
     // The host may swap or clear the callback from another thread at any time.
     QRCodeDetectionStoppedCallback stoppedCallback = nullptr;
     {
@@ -148,23 +169,13 @@ void shutDown(Run& run)
         std::lock_guard<std::mutex> lock(state.stateMutex);
         state.seenCodes.clear();
     }
-    // Once the process exits, the toolkit may already be torn down; the
-    // windows end with the process.
-    if (run.displayReached && !state.exiting) {
-        reportErrors("destroyAllWindows", [&] { run.display.destroyAllWindows(); });
-    }
-    reportErrors("releasing the camera", [&] {
-        if (run.frames.isOpened()) {
-            run.frames.release();
-        }
-    });
 }
 
 }
 
 void qrCodeDetectionThread(DetectorState& state, RunParts parts)
 {
-    Run run{state, *parts.frames, parts.display, std::move(parts.toolkitSetUp), std::move(parts.windowOpen)};
+    Run run{state, *parts.frames, parts.display, std::move(parts.librariesSetUp), std::move(parts.setUpDone)};
     try {
         runScanner(run, parts.makeDecoder);
     } catch (const std::exception& error) {
@@ -172,7 +183,9 @@ void qrCodeDetectionThread(DetectorState& state, RunParts parts)
     } catch (...) {
         std::cerr << "Unknown exception in qrCodeDetectionThread" << std::endl;
     }
-    run.reportWindowOpen();
+    if (!startAwaitsSetUp) {
+        run.reportSetUpDone();
+    }
     shutDown(run);
 }
 

@@ -43,10 +43,10 @@ void DetectorState::endRunForExit()
     }
 }
 
-void endRunBeforeToolkitExit()
+void endRunBeforeLibrariesExit(SetUpStep step)
 {
-    constexpr int toolkitSetUpSteps = 2;
-    if (state.exitHandlers.fetch_add(1) < toolkitSetUpSteps) {
+    const unsigned bit = 1u << static_cast<unsigned>(step);
+    if ((state.stepsWithExitHandler.fetch_or(bit) & bit) == 0) {
         atProcessExit([] { state.endRunForExit(); });
     }
 }

@@ -42,8 +42,9 @@ struct DetectorState {
     // Where the next run's frames come from; a camera unless a developer
     // build says otherwise.
     std::function<std::unique_ptr<FrameSource>()> makeFrameSource;
-    // How many exit handlers the process's run has registered; see below.
-    std::atomic<int> exitHandlers{0};
+    // The set-up steps for which the process's runs have registered an exit
+    // handler, one bit each; see below.
+    std::atomic<unsigned> stepsWithExitHandler{0};
 
     DetectorState();
     DetectorState(const DetectorState&) = delete;
@@ -59,13 +60,16 @@ struct DetectorState {
 // The process's one scanner.
 extern DetectorState state;
 
+// The steps of a run in which the libraries it uses set themselves up.
+enum class SetUpStep : unsigned { window, frameSource, firstFrame };
+
 // Makes the process's exit end its run before the exit handlers that the
-// window toolkit has registered so far: the run's window calls would crash
-// once those have torn the toolkit down. The toolkit registers them as it sets
-// itself up, at the first window and at the first frame shown; later calls
-// register nothing more. On Windows this also ends the run before the system
-// ends its threads wherever they are, perhaps holding a lock that the
-// library's own exit would then wait for.
-void endRunBeforeToolkitExit();
+// window toolkit and the camera backends have registered so far: the run's
+// window and camera calls would crash once those have torn them down. They
+// register them as they set themselves up, the first time each step is
+// reached in the process; later runs register nothing more. On Windows this also ends the run before the system ends its threads
+// wherever they are, perhaps holding a lock that the library's own exit would
+// then wait for.
+void endRunBeforeLibrariesExit(SetUpStep step);
 
 }

@@ -19,7 +19,7 @@ void start(DetectorState& state, QRCodeDetectedCallback codeCallback, int32_t in
     // A start while another thread starts or stops is refused, never waits:
     // a stop may be waiting for a run that only the user can end.
     std::unique_lock<std::mutex> control(state.controlMutex, std::try_to_lock);
-    std::future<void> windowOpen;
+    std::future<void> setUpDone;
     {
         std::lock_guard<std::mutex> lock(state.stateMutex);
         if (state.running || !control.owns_lock()) {
@@ -37,16 +37,17 @@ void start(DetectorState& state, QRCodeDetectedCallback codeCallback, int32_t in
         state.codeCallback = codeCallback;
         insertKnownCodes(state.seenCodes, knownCodes, knownCodeCount);
         RunParts parts{state.makeFrameSource(), [] { return makeDecoder(configuredDecoder()); }, state.display,
-                       endRunBeforeToolkitExit, {}};
-        windowOpen = parts.windowOpen.get_future();
+                       endRunBeforeLibrariesExit, {}};
+        setUpDone = parts.setUpDone.get_future();
         // Unloaded under a running thread, the library's code would be gone.
         keepLoaded();
         state.worker = std::thread(qrCodeDetectionThread, std::ref(state), std::move(parts));
     }
-    // The window toolkit sets itself up with the first window. A host that
-    // exits while it does so would crash in the toolkit's exit handlers, so
-    // the start returns once the window is open (or the run has ended).
-    windowOpen.wait();
+    // The window toolkit sets itself up with the first window, the camera
+    // backends as the camera opens. A host that exits while they do so would
+    // crash in their exit handlers, so the start returns once they are done
+    // (or the run has ended).
+    setUpDone.wait();
 }
 
 void stop(DetectorState& state)

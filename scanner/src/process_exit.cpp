@@ -11,6 +11,17 @@
 
 namespace scanlet {
 
+#if defined(_WIN32)
+// The system's exit runs the host's exit handlers, and so ends the run, before
+// it ends the library's threads and destroys its libraries' static objects.
+const bool startAwaitsSetUp = false;
+#else
+// One list of exit handlers, run last registered first, serves the whole
+// process: what a library registers while the run sets up or shuts down runs
+// before the handler that ends the run.
+const bool startAwaitsSetUp = true;
+#endif
+
 void atProcessExit(void (*handler)())
 {
 #if defined(_WIN32)

@@ -15,4 +15,12 @@ void atProcessExit(void (*handler)());
 // perhaps in the middle of holding one of that library's locks.
 void abandon(std::thread& thread);
 
+// Whether a start waits until the run is set up, frame source included (or
+// has ended, its shutdown done), rather than until its window is open. Where
+// the process's exit destroys what the libraries a run uses set up after the
+// window (the camera backends' contexts, the toolkit's settings) before it can
+// end the run, a host that exits as soon as the start returns would pull them
+// from under the run.
+extern const bool startAwaitsSetUp;
+
 }

@@ -7,7 +7,7 @@
  *   c_host [library] exit-in-callback    calls exit from inside the code callback
  *   c_host library reload                a run, unload, load again, another run
  * The exits end with code 3, the host's own; the library must neither change
- * it nor tell the host of the run's end once the process is exiting.
+ * it nor tell the host of the run's end once its exit handling is done.
  */
 #define _POSIX_C_SOURCE 200809L
 
@@ -121,8 +121,17 @@ static void runOnce(void)
     fflush(stdout);
 }
 
+/* Registered before the library is loaded, so it runs once the library's own
+ * exit handling is done: from then on the host's objects may be gone. A run
+ * that ends by itself just as the host returns may still tell the host. */
+static void markExiting(void)
+{
+    atomic_store(&exiting, true);
+}
+
 int main(int argc, char** argv)
 {
+    atexit(markExiting);
     if (argc < 3) {
         fprintf(stderr, "usage: %s library stop|exit-in-setup|exit-while-scanning|exit-in-callback|reload\n",
                 argv[0]);
@@ -165,6 +174,5 @@ int main(int argc, char** argv)
     if (strcmp(mode, "exit-while-scanning") == 0) {
         waitFor(&codes);
     }
-    atomic_store(&exiting, true);
     return hostExitCode;
 }

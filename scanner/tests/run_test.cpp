@@ -49,13 +49,14 @@ TEST_F(Run, StopReturnsOnlyAfterTheStoppedCallbackHasRun)
     EXPECT_EQ(host.stoppedCalls, 1);
 }
 
-TEST_F(Run, StopDuringSetupEndsTheRunBeforeAnyFrameIsRead)
+TEST_F(Run, StopRightAfterTheStartEndsTheRunWithItsInitialCount)
 {
-    replay({{centred("alpha"), 5}});
+    replay({{footage::frameWith({}), 400}});
     HostRecorder host;
     host.start(7);
     stopQRCodeDetector();
     EXPECT_EQ(getQRCodeCount(), 7);
+    EXPECT_EQ(host.countLines(failedRead), 0);
     auto lock = host.lock();
     EXPECT_TRUE(host.codes.empty());
     EXPECT_EQ(host.stoppedCalls, 1);
