@@ -92,7 +92,7 @@ void measure(benchmark::State& run, const MakeDecoder& make, const cv::Mat& fram
     for (auto _ : run) {
         run.PauseTiming();
         frame(region).copyTo(working(region));
-        scanner.seenCodes.clear();
+        scanner.forgetCodes();
         run.ResumeTiming();
         const double started = processMilliseconds();
         cv::Mat view = working(region);
@@ -100,7 +100,7 @@ void measure(benchmark::State& run, const MakeDecoder& make, const cv::Mat& fram
         frameTimes.push_back(processMilliseconds() - started);
     }
     // Every iteration starts with nothing seen, so each acceptance counts once.
-    run.counters["accepted"] = benchmark::Counter(scanner.codeCount, benchmark::Counter::kAvgIterations);
+    run.counters["accepted"] = benchmark::Counter(scanner.count(), benchmark::Counter::kAvgIterations);
     if (!frameTimes.empty()) {
         const auto middle = frameTimes.begin() + static_cast<std::ptrdiff_t>(frameTimes.size() / 2);
         std::nth_element(frameTimes.begin(), middle, frameTimes.end());

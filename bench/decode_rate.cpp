@@ -114,7 +114,7 @@ Options parse(int argc, char** argv)
 int firstReport(scanlet::Decoder& decoder, int frames, const FrameAt& frameAt, const std::string& text)
 {
     scanlet::DetectorState scanner;
-    scanner.codeCallback = onCode;
+    scanner.beginRun(onCode, 0, nullptr, 0);
     for (int index = 0; index < frames; ++index) {
         reported.clear();
         cv::Mat frame = frameAt(index);

@@ -43,7 +43,7 @@ int main(int argc, char** argv)
         return 1;
     }
     scanlet::DetectorState scanner;
-    scanlet::Display& display = scanner.display;
+    scanlet::Display display;
     display.namedWindow(windowName, cv::WINDOW_NORMAL);
     display.resizeWindow(windowName, scanlet::fullHd.width / 2, scanlet::fullHd.height / 2);
     auto decoder = scanlet::makeDecoder(scanlet::configuredDecoder());
@@ -68,7 +68,7 @@ int main(int argc, char** argv)
         scanlet::detectInRegion(scanner, *decoder, regionView);
         lap(decoding);
         regionView.copyTo(frame(region));
-        scanlet::drawOverlays(frame, region, scanner.codeCount);
+        scanlet::drawOverlays(frame, region, scanner.count());
         lap(drawing);
         display.imshow(windowName, frame);
         lap(showing);

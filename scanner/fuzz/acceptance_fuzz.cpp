@@ -47,6 +47,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!sameOutside(before, image.frame, area)) {
         __builtin_trap();
     }
-    scanner.seenCodes.clear();
+    scanner.forgetCodes();
     return 0;
 }

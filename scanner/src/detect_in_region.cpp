@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <iostream>
-#include <mutex>
 
 namespace scanlet {
 namespace {
@@ -39,14 +38,7 @@ Detection detectInRegion(DetectorState& state, Decoder& decoder, cv::Mat& region
         return Detection::OutsideRegion;
     }
 
-    std::lock_guard<std::mutex> lock(state.stateMutex);
-    const bool isNew = state.seenCodes.insert(decoded.text).second;
-    if (isNew) {
-        ++state.codeCount;
-        if (state.codeCallback != nullptr && !state.exiting) {
-            state.codeCallback(decoded.text.c_str());
-        }
-    }
+    const bool isNew = state.acceptCode(decoded.text);
     outlineCode(region, decoded.corners);
     return isNew ? Detection::Accepted : Detection::AlreadySeen;
 }

@@ -4,7 +4,6 @@
 #include "error_message.h"
 #include "scan_region.h"
 #include "overlays.h"
-#include "process_exit.h"
 #include "report_errors.h"
 
 #include <opencv2/highgui.hpp>
@@ -23,24 +22,13 @@ constexpr int escKey = 27;
 constexpr auto badReadPause = std::chrono::seconds(1);
 constexpr int keyWaitMs = 10;
 
-// One run: its state, what it works with, and how far its setup got.
-struct Run {
-    DetectorState& state;
-    FrameSource& frames;
-    Display& display;
-    std::function<void(SetUpStep)> librariesSetUp;
-    std::promise<void> setUpDone;
-    bool setUpReported = false;
-    bool displayReached = false;
-
-    void reportSetUpDone()
-    {
-        if (!setUpReported) {
-            setUpReported = true;
-            setUpDone.set_value();
-        }
+void reportSetUpDone(Run& run)
+{
+    if (!run.setUpReported) {
+        run.setUpReported = true;
+        run.setUpDone.set_value();
     }
-};
+}
 
 void openWindow(Run& run)
 {
@@ -51,25 +39,21 @@ void openWindow(Run& run)
     }
     run.displayReached = true;
     run.display.namedWindow(windowName, cv::WINDOW_NORMAL);
-    if (run.librariesSetUp) {
-        run.librariesSetUp(SetUpStep::window);
-    }
+    run.setUpStepDone(SetUpStep::window);
     if (!startAwaitsSetUp) {
-        run.reportSetUpDone();
+        reportSetUpDone(run);
     }
     run.display.resizeWindow(windowName, fullHd.width / 2, fullHd.height / 2);
 }
 
 void openFrames(Run& run)
 {
-    if (!run.frames.open()) {
+    if (!run.frames->open()) {
         std::cerr << "Error: No available camera could be opened." << std::endl;
         throw std::runtime_error("Error: Camera could not be opened.");
     }
-    if (run.librariesSetUp) {
-        run.librariesSetUp(SetUpStep::frameSource);
-    }
-    run.reportSetUpDone();
+    run.setUpStepDone(SetUpStep::frameSource);
+    reportSetUpDone(run);
 }
 
 // Returns false when the user has ended the run with Esc or by closing the window.
@@ -93,7 +77,7 @@ void scanFrames(Run& run, Decoder& decoder)
     bool shownAny = false;
     while (state.running && !state.stopRequested) {
         cv::Mat frame;
-        if (!run.frames.read(frame)) {
+        if (!run.frames->read(frame)) {
             std::cerr << "Error: Failed to read frame from camera." << std::endl;
             std::this_thread::sleep_for(badReadPause);
             continue;
@@ -110,11 +94,10 @@ void scanFrames(Run& run, Decoder& decoder)
             continue;
         }
         regionView.copyTo(frame(region));
-        // The scanning thread is the count's only writer while it runs.
-        drawOverlays(frame, region, state.codeCount);
+        drawOverlays(frame, region, state.count());
         const bool goOn = showFrame(run, frame);
-        if (!shownAny && run.librariesSetUp) {
-            run.librariesSetUp(SetUpStep::firstFrame);
+        if (!shownAny) {
+            run.setUpStepDone(SetUpStep::firstFrame);
         }
         shownAny = true;
         if (!goOn) {
@@ -123,7 +106,7 @@ void scanFrames(Run& run, Decoder& decoder)
     }
 }
 
-void runScanner(Run& run, const std::function<std::unique_ptr<Decoder>()>& makeDecoder)
+void runScanner(Run& run)
 {
     // A window toolkit set up while the process exits would crash its end.
     if (run.state.exiting) {
@@ -131,7 +114,7 @@ void runScanner(Run& run, const std::function<std::unique_ptr<Decoder>()>& makeD
     }
     openWindow(run);
     openFrames(run);
-    const auto decoder = makeDecoder();
+    const auto decoder = run.makeDecoder();
     run.state.running = true;
     scanFrames(run, *decoder);
 }
@@ -148,43 +131,31 @@ void shutDown(Run& run)
         reportErrors("destroyAllWindows", [&] { run.display.destroyAllWindows(); });
     }
     reportErrors("releasing the camera", [&] {
-        if (run.frames.isOpened()) {
-            run.frames.release();
+        if (run.frames->isOpened()) {
+            run.frames->release();
         }
     });
     // A start still waiting returns before the host is told: hosts that run
     // callbacks on their own thread would wait for the very thread that waits
     // here in the start.
-    run.reportSetUpDone();
-    // The host may swap or clear the callback from another thread at any time.
-    QRCodeDetectionStoppedCallback stoppedCallback = nullptr;
-    {
-        std::lock_guard<std::mutex> lock(state.stateMutex);
-        stoppedCallback = state.stoppedCallback;
-    }
-    if (stoppedCallback != nullptr && !state.exiting) {
-        reportErrors("the stopped callback", [&] { stoppedCallback(true); });
-    }
-    {
-        std::lock_guard<std::mutex> lock(state.stateMutex);
-        state.seenCodes.clear();
-    }
+    reportSetUpDone(run);
+    reportErrors("the stopped callback", [&] { state.tellStopped(); });
+    state.forgetCodes();
 }
 
 }
 
-void qrCodeDetectionThread(DetectorState& state, RunParts parts)
+void qrCodeDetectionThread(Run run)
 {
-    Run run{state, *parts.frames, parts.display, std::move(parts.librariesSetUp), std::move(parts.setUpDone)};
     try {
-        runScanner(run, parts.makeDecoder);
+        runScanner(run);
     } catch (const std::exception& error) {
         std::cerr << "Unhandled exception in qrCodeDetectionThread: " << errorMessage(error) << std::endl;
     } catch (...) {
         std::cerr << "Unknown exception in qrCodeDetectionThread" << std::endl;
     }
     if (!startAwaitsSetUp) {
-        run.reportSetUpDone();
+        reportSetUpDone(run);
     }
     shutDown(run);
 }

@@ -1,54 +1,68 @@
 #include "detector_state.h"
 
-#include "camera.h"
-#include "process_exit.h"
+#include "known_codes.h"
 
 namespace scanlet {
 
-DetectorState state;
-
-DetectorState::DetectorState() : makeFrameSource([] { return std::make_unique<Camera>(); }) {}
-
-DetectorState::~DetectorState()
+void DetectorState::beginRun(QRCodeDetectedCallback callback, std::int32_t initialCount,
+                             const char* const* knownCodes, std::int32_t knownCodeCount)
 {
-#if defined(_WIN32)
-    // Destroyed only as the process ends (DllMain has said so): the system has
-    // already ended the run's thread, and nothing may wait for it.
-    if (exiting) {
-        abandon(worker);
-        return;
-    }
-#endif
-    endRunForExit();
+    std::lock_guard<std::mutex> lock(mutex);
+    stopRequested = false;
+    codeCount = initialCount;
+    codeCallback = callback;
+    insertKnownCodes(seenCodes, knownCodes, knownCodeCount);
 }
 
-void DetectorState::endRunForExit()
+bool DetectorState::acceptCode(const std::string& text)
 {
-    exiting = true;
-    stopRequested = true;
-    // A host thread still in a stop joins the run itself.
-    std::lock_guard<std::mutex> control(controlMutex);
-    if (!worker.joinable()) {
-        return;
+    std::lock_guard<std::mutex> lock(mutex);
+    if (!seenCodes.insert(text).second) {
+        return false;
     }
-    // A host that exits from inside a callback does so on the run's own thread.
-    if (worker.get_id() == std::this_thread::get_id()) {
-        worker.detach();
-        return;
+    ++codeCount;
+    if (codeCallback != nullptr && !exiting) {
+        codeCallback(text.c_str());
     }
-    try {
-        worker.join();
-    } catch (const std::system_error&) {
-        worker.detach();
+    return true;
+}
+
+void DetectorState::tellStopped()
+{
+    // The host may swap or clear the callback from another thread at any time;
+    // it is called outside the lock, so that the host may read the count.
+    QRCodeDetectionStoppedCallback callback = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        callback = stoppedCallback;
+    }
+    if (callback != nullptr && !exiting) {
+        callback(true);
     }
 }
 
-void endRunBeforeLibrariesExit(SetUpStep step)
+void DetectorState::forgetCodes()
 {
-    const unsigned bit = 1u << static_cast<unsigned>(step);
-    if ((state.stepsWithExitHandler.fetch_or(bit) & bit) == 0) {
-        atProcessExit([] { state.endRunForExit(); });
-    }
+    std::lock_guard<std::mutex> lock(mutex);
+    seenCodes.clear();
+}
+
+std::int32_t DetectorState::count() const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return codeCount;
+}
+
+bool DetectorState::hasSeen(const std::string& text) const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return seenCodes.count(text) != 0;
+}
+
+void DetectorState::setStoppedCallback(QRCodeDetectionStoppedCallback callback)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    stoppedCallback = callback;
 }
 
 }

@@ -1,7 +1,6 @@
 #include "display.h"
 
-#include "keep_loaded.h"
-#include "process_exit.h"
+#include "lifetime.h"
 
 #include <opencv2/highgui.hpp>
 
@@ -14,13 +13,7 @@ namespace scanlet {
 Display::~Display()
 {
     if (thread.joinable()) {
-#if defined(_WIN32)
-        // Only at process end, when the system has already ended the thread,
-        // perhaps in the middle of a call into the thread library.
-        abandon(thread);
-#else
-        thread.detach();
-#endif
+        letGo(thread);
     }
 }
 

@@ -26,7 +26,8 @@ public:
     Display() = default;
     Display(const Display&) = delete;
     Display& operator=(const Display&) = delete;
-    // Leaves the thread waiting, idle, until the process ends.
+    // Leaves the thread waiting, idle, until the process ends: the scanner is
+    // destroyed only then.
     ~Display();
 
     // Whether a desktop can be reached at all. Some window toolkits end the

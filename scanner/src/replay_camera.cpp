@@ -1,15 +1,26 @@
 #include "replay_camera.h"
 
-#include "detector_state.h"
+#include "scanner.h"
 
-#include <mutex>
+#include <utility>
 
 namespace scanlet {
 
-void setReplaySource(const std::string& source)
+bool ReplayCamera::read(cv::Mat& frame)
 {
-    std::lock_guard<std::mutex> lock(state.stateMutex);
-    state.makeFrameSource = [source] { return std::make_unique<ReplayCamera>(source); };
+    if (capture.read(frame)) {
+        return true;
+    }
+    if (onEnd) {
+        std::exchange(onEnd, nullptr)();
+    }
+    return false;
+}
+
+void setReplaySource(const std::string& source, std::function<void()> onEnd)
+{
+    processScanner().setFrameSource(
+        [source, onEnd] { return std::make_unique<ReplayCamera>(source, onEnd); });
 }
 
 }

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <future>
 #include <sstream>
 #include <stdexcept>
@@ -40,7 +41,7 @@ class Acceptance : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        state.codeCallback = recordCode;
+        state.beginRun(recordCode, 0, nullptr, 0);
         reported.clear();
         errors.str("");
         previousCerr = std::cerr.rdbuf(errors.rdbuf());
@@ -72,9 +73,9 @@ protected:
 TEST_F(Acceptance, NewCodeIsCountedReportedAndOutlinedInGreen)
 {
     EXPECT_EQ(detect("alpha", square()), scanlet::Detection::Accepted);
-    EXPECT_EQ(state.codeCount, 1);
+    EXPECT_EQ(state.count(), 1);
     EXPECT_EQ(reported, std::vector<std::string>{"alpha"});
-    EXPECT_EQ(state.seenCodes.count("alpha"), 1u);
+    EXPECT_TRUE(state.hasSeen("alpha"));
     // Each segment runs from one returned corner to the next, in the decoder's order.
     EXPECT_EQ(region.at<cv::Vec3b>(100, 200), cv::Vec3b(0, 255, 0));
     EXPECT_EQ(region.at<cv::Vec3b>(200, 300), cv::Vec3b(0, 255, 0));
@@ -102,22 +103,22 @@ TEST_F(Acceptance, RejectedDetectionsChangeNothing)
         EXPECT_EQ(detect(text, corners), Detection::OutsideRegion);
         EXPECT_FALSE(outlined());
     }
-    EXPECT_EQ(state.codeCount, 0);
+    EXPECT_EQ(state.count(), 0);
     EXPECT_TRUE(reported.empty());
-    EXPECT_TRUE(state.seenCodes.empty());
+    EXPECT_FALSE(state.hasSeen("text"));
+    EXPECT_FALSE(state.hasSeen(""));
 }
 
 TEST_F(Acceptance, CornersOnTheNearEdgesAndJustInsideTheFarEdgesAreAccepted)
 {
     EXPECT_EQ(detect("edge", {{0, 0}, {959, 0}, {959, 539}, {0, 539}}), scanlet::Detection::Accepted);
-    EXPECT_EQ(state.codeCount, 1);
+    EXPECT_EQ(state.count(), 1);
 }
 
 TEST_F(Acceptance, SeenAndKnownCodesAreOutlinedButNotCountedAgain)
 {
     const char* known[] = {"known"};
-    scanlet::insertKnownCodes(state.seenCodes, known, 1);
-    state.codeCount = 5;
+    state.beginRun(recordCode, 5, known, 1);
 
     EXPECT_EQ(detect("fresh", square()), scanlet::Detection::Accepted);
     EXPECT_EQ(detect("fresh", square()), scanlet::Detection::AlreadySeen);
@@ -125,7 +126,7 @@ TEST_F(Acceptance, SeenAndKnownCodesAreOutlinedButNotCountedAgain)
     EXPECT_EQ(detect("known", square()), scanlet::Detection::AlreadySeen);
     EXPECT_TRUE(outlined());
 
-    EXPECT_EQ(state.codeCount, 6);
+    EXPECT_EQ(state.count(), 6);
     EXPECT_EQ(reported, std::vector<std::string>{"fresh"});
 }
 
@@ -137,37 +138,36 @@ TEST_F(Acceptance, TextsAreComparedAsWholeByteStrings)
                                     otherAfterNul}) {
         detect(text, square());
     }
-    EXPECT_EQ(state.codeCount, 5);
-    EXPECT_EQ(state.seenCodes.count(withNul), 1u);
+    EXPECT_EQ(state.count(), 5);
+    EXPECT_TRUE(state.hasSeen(withNul));
     // A C callback sees the text up to its first NUL.
     EXPECT_EQ(reported.back(), "ab");
 }
 
 TEST_F(Acceptance, WithoutCallbackCodesAreStillCounted)
 {
-    state.codeCallback = nullptr;
+    state.beginRun(nullptr, 0, nullptr, 0);
     detect("silent", square());
-    EXPECT_EQ(state.codeCount, 1);
+    EXPECT_EQ(state.count(), 1);
 }
 
 TEST_F(Acceptance, CallbackRunsWithTheStateLocked)
 {
-    // Another thread tries the lock: only the owner may not.
+    // Another thread's read of the count waits until the callback has returned.
     static scanlet::DetectorState* scanner;
-    static bool lockedDuringCallback;
+    static std::future<std::int32_t> countDuringCallback;
+    static bool answeredDuringCallback;
     scanner = &state;
-    lockedDuringCallback = false;
-    state.codeCallback = [](const char*) {
-        lockedDuringCallback = std::async(std::launch::async, [] {
-                                   const bool free = scanner->stateMutex.try_lock();
-                                   if (free) {
-                                       scanner->stateMutex.unlock();
-                                   }
-                                   return !free;
-                               }).get();
-    };
+    state.beginRun(
+        [](const char*) {
+            countDuringCallback = std::async(std::launch::async, [] { return scanner->count(); });
+            answeredDuringCallback =
+                countDuringCallback.wait_for(std::chrono::milliseconds(200)) == std::future_status::ready;
+        },
+        0, nullptr, 0);
     detect("locked", square());
-    EXPECT_TRUE(lockedDuringCallback);
+    EXPECT_FALSE(answeredDuringCallback);
+    EXPECT_EQ(countDuringCallback.get(), 1);
 }
 
 TEST_F(Acceptance, DecoderFailuresDropTheFrameWithALineNamingTheirSource)
@@ -188,17 +188,18 @@ TEST_F(Acceptance, DecoderFailuresDropTheFrameWithALineNamingTheirSource)
     EXPECT_EQ(detect("never", square()), scanlet::Detection::DecoderFailed);
     EXPECT_EQ(errors.str(), "ZXing error in QR detection: bad format\n");
 
-    EXPECT_EQ(state.codeCount, 0);
+    EXPECT_EQ(state.count(), 0);
     EXPECT_TRUE(reported.empty());
     EXPECT_FALSE(outlined());
 }
 
 TEST_F(Acceptance, ExceptionFromTheCallbackLeavesWithTheLockReleased)
 {
-    state.codeCallback = [](const char*) { throw std::runtime_error("host failed"); };
+    state.beginRun([](const char*) { throw std::runtime_error("host failed"); }, 0, nullptr, 0);
     EXPECT_THROW(detect("boom", square()), std::runtime_error);
-    EXPECT_TRUE(state.stateMutex.try_lock());
-    state.stateMutex.unlock();
+    auto count = std::async(std::launch::async, [&] { return state.count(); });
+    ASSERT_EQ(count.wait_for(std::chrono::seconds(30)), std::future_status::ready);
+    EXPECT_EQ(count.get(), 1);
 }
 
 TEST(ScanRegion, IsTheCentralQuarterWithTruncatingDivision)

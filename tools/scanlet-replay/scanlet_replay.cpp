@@ -18,8 +18,6 @@
 
 namespace {
 
-const std::string endOfFootage = "Error: Failed to read frame from camera.";
-
 std::mutex eventsMutex;
 std::condition_variable eventsChanged;
 std::deque<std::string> newCodes;
@@ -34,39 +32,6 @@ void notify(const std::function<void()>& change)
     }
     eventsChanged.notify_all();
 }
-
-// Passes the library's lines through and notices when the footage is used
-// up: a file has no more frames where a camera would fail to deliver one.
-// That line is left out, since here it reports no error.
-class FootageWatch : public std::streambuf {
-public:
-    explicit FootageWatch(std::streambuf* target) : target(target) {}
-
-private:
-    int_type overflow(int_type ch) override
-    {
-        if (ch == traits_type::eof()) {
-            return ch;
-        }
-        const char c = traits_type::to_char_type(ch);
-        if (c != '\n') {
-            line += c;
-            return ch;
-        }
-        if (line == endOfFootage) {
-            notify([] { footageEnded = true; });
-        } else {
-            line += c;
-            target->sputn(line.data(), static_cast<std::streamsize>(line.size()));
-        }
-        line.clear();
-        return ch;
-    }
-    int sync() override { return target->pubsync(); }
-
-    std::streambuf* target;
-    std::string line;
-};
 
 bool saveScreenshot(const std::string& path)
 {
@@ -110,11 +75,7 @@ int main(int argc, char** argv)
         }
     }
 
-    std::streambuf* const errors = std::cerr.rdbuf();
-    FootageWatch watch(errors);
-    std::cerr.rdbuf(&watch);
-
-    scanlet::setReplaySource(video);
+    scanlet::setReplaySource(video, [] { notify([] { footageEnded = true; }); });
     std::vector<const char*> knownCodes;
     for (const auto& code : known) {
         knownCodes.push_back(code.c_str());
@@ -149,6 +110,5 @@ int main(int argc, char** argv)
     }
     stopQRCodeDetector();
     std::cout << "Count: " << getQRCodeCount() << std::endl;
-    std::cerr.rdbuf(errors);
     return played ? 0 : 1;
 }

@@ -1,0 +1,47 @@
+// The library's life in a POSIX process.
+//
+// It is never unloaded: it is linked with -z nodelete, since its threads and
+// the window toolkit it loads stay bound to its code.
+//
+// One list of exit handlers serves the whole process, run last registered
+// first, and the libraries a run uses (the window toolkit, the camera
+// backends) register theirs as they set themselves up, at the run's first
+// window, first camera and first frame. A run still working when those run
+// would meet them torn down, so at each of those steps, once per process, the
+// library registers a handler that ends the run without telling the host. For
+// the same reason a start returns only once the whole setup is done: a host
+// that exits at once would otherwise tear down under the run what the setup
+// is registering. The scanner's own destructor ends a run that is left.
+#include "lifetime.h"
+
+#include "scanner.h"
+
+#include <atomic>
+#include <cstdlib>
+
+namespace scanlet {
+
+const bool startAwaitsSetUp = true;
+
+void endRunBeforeLibrariesExit(SetUpStep step)
+{
+    static std::atomic<unsigned> stepsWithHandler{0};
+    const unsigned bit = 1u << static_cast<unsigned>(step);
+    if ((stepsWithHandler.fetch_or(bit) & bit) == 0) {
+        std::atexit([] { processScanner().endRunForExit(); });
+    }
+}
+
+void keepLoaded() {}
+
+void letGo(std::thread& thread)
+{
+    thread.detach();
+}
+
+void endRunAtProcessEnd(Scanner& scanner)
+{
+    scanner.endRunForExit();
+}
+
+}
