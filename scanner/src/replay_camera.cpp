@@ -2,19 +2,25 @@
 
 #include "scanner.h"
 
-#include <utility>
-
 namespace scanlet {
 
 bool ReplayCamera::read(cv::Mat& frame)
 {
     if (capture.read(frame)) {
+        if (onEnd) {
+            lastFrame = frame.clone();
+        }
         return true;
     }
-    if (onEnd) {
-        std::exchange(onEnd, nullptr)();
+    if (!onEnd || lastFrame.empty()) {
+        return false;
     }
-    return false;
+    if (!endTold) {
+        endTold = true;
+        onEnd();
+    }
+    frame = lastFrame.clone();
+    return true;
 }
 
 void setReplaySource(const std::string& source, std::function<void()> onEnd)

@@ -11,9 +11,10 @@
 namespace scanlet {
 
 // Developer builds only: plays a video file or an image sequence
-// (printf-style pattern) instead of a camera. A file has no more frames where a
-// camera would fail to deliver one: the reads fail as a camera's would, and
-// the first of them tells onEnd that the footage has been played.
+// (printf-style pattern) instead of a camera. A file runs out of frames where
+// a camera goes on: without onEnd the reads then fail as a broken camera's
+// would; with it, onEnd hears that the footage has been played and the last
+// frame stays in view, as a camera's picture would.
 class ReplayCamera final : public FrameSource {
 public:
     ReplayCamera(std::string source, std::function<void()> onEnd)
@@ -29,6 +30,8 @@ private:
     std::string source;
     std::function<void()> onEnd;
     cv::VideoCapture capture;
+    cv::Mat lastFrame;
+    bool endTold = false;
 };
 
 // Makes the runs that the exports start replay source; an empty source finds

@@ -100,7 +100,7 @@ int main(int argc, char** argv)
         }
     }
 
-    // The window still shows the last frame: the loop shows nothing after a failed read.
+    // The window still shows the last frame: the replay holds it once played.
     if (played && !screenshot.empty()) {
         if (saveScreenshot(screenshot)) {
             std::cout << "Screenshot: " << screenshot << std::endl;
@@ -109,6 +109,10 @@ int main(int argc, char** argv)
         }
     }
     stopQRCodeDetector();
+    // The last frame, held in view, may still yield a code.
+    for (const auto& code : newCodes) {
+        std::cout << "Code: " << code << std::endl;
+    }
     std::cout << "Count: " << getQRCodeCount() << std::endl;
     return played ? 0 : 1;
 }
