@@ -124,6 +124,7 @@ std::string nameOf(ReadingMethod method)
     case ReadingMethod::zoomedCentre: return "zoomed centre";
     case ReadingMethod::globalThreshold: return "global threshold";
     case ReadingMethod::fixedThreshold: return "fixed threshold";
+    case ReadingMethod::windowMean: return "window mean";
     }
     return "unknown";
 }
@@ -154,7 +155,8 @@ Decoded RotatingDecoder::decodeWith(const cv::Mat& region, ReadingMethod method)
     const cv::Mat grey = greyOf(region);
     switch (method) {
     case ReadingMethod::plain:
-    case ReadingMethod::globalThreshold: return read(grey, method);
+    case ReadingMethod::globalThreshold:
+    case ReadingMethod::windowMean: return read(grey, method);
     case ReadingMethod::sharpened: return read(sharpened(grey), method);
     case ReadingMethod::stretched:
     case ReadingMethod::fixedThreshold: return read(stretched(grey), method);

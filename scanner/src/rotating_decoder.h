@@ -32,6 +32,11 @@ enum class ReadingMethod {
     globalThreshold,
     // Stretched, with one threshold at mid-grey.
     fixedThreshold,
+    // For decoders that let the caller choose, the region in grey with each
+    // pixel compared to the mean of a large window around it, wider than a
+    // small code's finder pattern: codes whose blocks of thresholds split a
+    // module's light or dark across a block's edge.
+    windowMean,
 };
 
 // The ways every decoder has, in the order it takes them. Every way reads a
