@@ -61,12 +61,15 @@ protected:
         cv::Mat pixels = grey.isContinuous() ? grey : grey.clone();
         zxing::Ref<zxing::LuminanceSource> source(cv::wechat_qrcode::ImgSource::create(pixels.data, pixels.cols, pixels.rows));
         zxing::Ref<zxing::BinaryBitmap> bitmap(new zxing::BinaryBitmap(binarizerFor(method, source)));
-        bitmap->m_poUnicomBlock = new zxing::UnicomBlock(pixels.cols, pixels.rows);
+        bitmap->m_poUnicomBlock = new zxing::UnicomBlock(pixels.rows, pixels.cols);
         zxing::ErrorHandler error;
         const zxing::Ref<zxing::BitMatrix> matrix = bitmap->getBlackMatrix(error);
         if (error.ErrCode() || matrix.empty()) {
             return {};
         }
+        // A reader per call: its decoder takes the port's Reed-Solomon field,
+        // which another file's static initialisation sets up, so a decoder
+        // made during static initialisation could not hold one.
         zxing::qrcode::QRCodeReader reader;
         zxing::Ref<zxing::Result> result = reader.decodeMore(bitmap, matrix, hints, error);
         if (error.ErrCode() || result.empty()) {
