@@ -17,6 +17,11 @@ namespace {
 // of noise.
 constexpr int maxFinderCandidates = 64;
 
+// The smallest code is 21 modules wide. The port reads past the end of an
+// image narrower or lower than its binarizers' blocks, and opencv_contrib's
+// own reader refuses images of 20 pixels or fewer.
+constexpr int minimumSide = 21;
+
 zxing::Ref<zxing::Binarizer> binarizerFor(ReadingMethod method, zxing::Ref<zxing::LuminanceSource> source)
 {
     if (method == ReadingMethod::windowMean) {
@@ -56,6 +61,9 @@ public:
 protected:
     Decoded read(const cv::Mat& grey, ReadingMethod method) override
     {
+        if (grey.cols < minimumSide || grey.rows < minimumSide) {
+            return {};
+        }
         // The port takes its pixels row after row without gaps; a region is a
         // view into the frame, whose rows lie a frame's width apart.
         cv::Mat pixels = grey.isContinuous() ? grey : grey.clone();
