@@ -12,11 +12,6 @@
 namespace scanlet {
 namespace {
 
-// Far more than the handful of finder-like spots of a scene with a code in
-// it, while the comparisons among them stay a small part of a call on a frame
-// of noise.
-constexpr int maxFinderCandidates = 64;
-
 // The smallest code is 21 modules wide. The port reads past the end of an
 // image narrower or lower than its binarizers' blocks, and opencv_contrib's
 // own reader refuses images of 20 pixels or fewer.
@@ -46,7 +41,6 @@ public:
     {
         hints.setTryHarder(false);
         hints.setUseConnectedCells(false);
-        hints.setMaxFinderCandidates(maxFinderCandidates);
     }
 
     // The port's binarizer that compares each pixel with the mean of a large
@@ -83,7 +77,7 @@ protected:
         if (error.ErrCode() || result.empty()) {
             return {};
         }
-        return {textOf(*result), cornersOf(*result)};
+        return {deliveredText(*result), cornersOf(*result)};
     }
 
     std::string source() const override { return "ZXing port"; }
@@ -91,7 +85,7 @@ protected:
 private:
     // The payload's segments with the character sets the code names for
     // them; the set the port reports for the whole is a guess of its own.
-    static std::string textOf(const zxing::Result& result)
+    static std::string deliveredText(const zxing::Result& result)
     {
         std::vector<Segment> payload;
         for (const auto& segment : result.getSegments()) {
