@@ -1,3 +1,4 @@
+#include "image_reader.h"
 #include "rotating_decoder.h"
 #include "text_encoding.h"
 
@@ -72,9 +73,9 @@ cv::Point toPoint(const zxing::Ref<zxing::ResultPoint>& point, int scale)
 // without the module's extra finder searches, which make a frame without a
 // code many times dearer and read hardly more. The port reports its failures
 // through error codes, never by throwing.
-class ZxingPortDecoder : public RotatingDecoder {
+class ZxingPortReader : public ImageReader {
 public:
-    ZxingPortDecoder()
+    ZxingPortReader()
     {
         hints.setTryHarder(false);
         hints.setUseConnectedCells(false);
@@ -82,14 +83,11 @@ public:
 
     // The port's binarizer that compares each pixel with the mean of a large
     // window around it, besides its default of thresholds per block.
-    std::vector<ReadingMethod> ways() const override
+    std::vector<ReadingMethod> ownWays() const override
     {
-        auto all = RotatingDecoder::ways();
-        all.push_back(ReadingMethod::windowMean);
-        return all;
+        return {ReadingMethod::windowMean};
     }
 
-protected:
     // A region of noise is read at half size: the finder search meets
     // finder-like runs everywhere in noise and costs ten times a frame's
     // usual; halving averages the noise down, so a code under it still reads,
@@ -168,7 +166,7 @@ private:
 
 std::unique_ptr<Decoder> makeZxingPortDecoder()
 {
-    return std::make_unique<ZxingPortDecoder>();
+    return std::make_unique<RotatingDecoder>(std::make_unique<ZxingPortReader>());
 }
 
 }
