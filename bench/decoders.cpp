@@ -7,15 +7,20 @@ namespace bench {
 std::vector<NamedDecoder> decoders()
 {
     using scanlet::DecoderKind;
+    const std::pair<const char*, DecoderKind> kinds[] = {
+        {"ZXing", DecoderKind::ZXing}, {"ZXing port", DecoderKind::ZXingPort}, {"OpenCV", DecoderKind::OpenCV}};
     std::vector<NamedDecoder> all;
-    for (const auto& [name, kind] : {std::pair{"ZXing", DecoderKind::ZXing}, std::pair{"OpenCV", DecoderKind::OpenCV}}) {
+    std::string configured;
+    for (const auto& [name, kind] : kinds) {
         if (scanlet::isBuiltIn(kind)) {
             all.push_back({name, [kind = kind] { return scanlet::makeDecoder(kind); }});
         }
+        if (kind == scanlet::configuredDecoder()) {
+            configured = name;
+        }
     }
-    std::stable_partition(all.begin(), all.end(), [](const NamedDecoder& decoder) {
-        return decoder.name == (scanlet::configuredDecoder() == DecoderKind::ZXing ? "ZXing" : "OpenCV");
-    });
+    std::stable_partition(all.begin(), all.end(),
+                          [&](const NamedDecoder& decoder) { return decoder.name == configured; });
     return all;
 }
 

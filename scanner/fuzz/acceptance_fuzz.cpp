@@ -6,7 +6,9 @@
 
 #include <cstdint>
 #include <iostream>
+#include <memory>
 #include <sstream>
+#include <vector>
 
 namespace {
 
@@ -35,18 +37,29 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 // may touch the frame outside its region.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const auto decoder = scanlet::makeDecoder(scanlet::configuredDecoder());
+    static const auto decoders = [] {
+        std::vector<std::unique_ptr<scanlet::Decoder>> all;
+        all.push_back(scanlet::makeDecoder(scanlet::configuredDecoder()));
+        // The port of ZXing's reader that scanlet.dll decodes with, also where
+        // another decoder is configured.
+        if (scanlet::configuredDecoder() != scanlet::DecoderKind::ZXingPort) {
+            all.push_back(scanlet::makeDecoder(scanlet::DecoderKind::ZXingPort));
+        }
+        return all;
+    }();
     static scanlet::DetectorState scanner;
     discarded.str("");
 
-    auto image = fuzz_image::decode(data, size);
+    const auto image = fuzz_image::decode(data, size);
     const cv::Rect area = image.wholeImage ? cv::Rect({}, image.frame.size()) : scanlet::scanRegion(image.frame.size());
-    const cv::Mat before = image.frame.clone();
-    cv::Mat region = image.frame(area);
-    scanlet::detectInRegion(scanner, *decoder, region);
-    if (!sameOutside(before, image.frame, area)) {
-        __builtin_trap();
+    for (const auto& decoder : decoders) {
+        cv::Mat frame = image.frame.clone();
+        cv::Mat region = frame(area);
+        scanlet::detectInRegion(scanner, *decoder, region);
+        if (!sameOutside(image.frame, frame, area)) {
+            __builtin_trap();
+        }
+        scanner.forgetCodes();
     }
-    scanner.forgetCodes();
     return 0;
 }

@@ -6,6 +6,8 @@ DecoderKind configuredDecoder()
 {
 #if defined(SCANLET_DEFAULT_DECODER_OPENCV)
     return DecoderKind::OpenCV;
+#elif defined(SCANLET_DEFAULT_DECODER_ZXING_PORT)
+    return DecoderKind::ZXingPort;
 #else
     return DecoderKind::ZXing;
 #endif
@@ -14,9 +16,9 @@ DecoderKind configuredDecoder()
 bool isBuiltIn(DecoderKind kind)
 {
 #if defined(SCANLET_HAVE_ZXING)
-    return kind == DecoderKind::ZXing || kind == DecoderKind::OpenCV;
+    return kind == DecoderKind::ZXing || kind == DecoderKind::ZXingPort || kind == DecoderKind::OpenCV;
 #else
-    return kind == DecoderKind::OpenCV;
+    return kind == DecoderKind::ZXingPort || kind == DecoderKind::OpenCV;
 #endif
 }
 
@@ -26,6 +28,7 @@ std::unique_ptr<Decoder> makeDecoder(DecoderKind kind)
 #if defined(SCANLET_HAVE_ZXING)
     case DecoderKind::ZXing: return makeZxingDecoder();
 #endif
+    case DecoderKind::ZXingPort: return makeZxingPortDecoder();
     case DecoderKind::OpenCV: return makeOpenCvDecoder();
     default: throw std::invalid_argument("this build has no such QR decoder");
     }

@@ -35,8 +35,10 @@ public:
     virtual Decoded decode(const cv::Mat& region) = 0;
 };
 
-// The decoding libraries the library can be built with.
-enum class DecoderKind { ZXing, OpenCV };
+// The decoding libraries the library can be built with: ZXing-cpp, the port
+// of ZXing's QR reader that opencv_contrib carries (always built in), and
+// OpenCV's own QR decoder.
+enum class DecoderKind { ZXing, ZXingPort, OpenCV };
 
 // The one this build uses unless told otherwise.
 DecoderKind configuredDecoder();
@@ -47,6 +49,7 @@ bool isBuiltIn(DecoderKind kind);
 std::unique_ptr<Decoder> makeDecoder(DecoderKind kind);
 
 std::unique_ptr<Decoder> makeZxingDecoder();
+std::unique_ptr<Decoder> makeZxingPortDecoder();
 std::unique_ptr<Decoder> makeOpenCvDecoder();
 
 }

@@ -1,3 +1,4 @@
+#include "image_reader.h"
 #include "rotating_decoder.h"
 #include "text_encoding.h"
 
@@ -10,8 +11,8 @@ namespace {
 
 // For OpenCV builds that include their QR decoding library; the cv::Exception
 // of a failed call reaches the caller unchanged.
-class OpenCvDecoder : public RotatingDecoder {
-protected:
+class OpenCvReader : public ImageReader {
+public:
     Decoded read(const cv::Mat& grey, ReadingMethod) override
     {
         Decoded decoded;
@@ -32,7 +33,7 @@ private:
 
 std::unique_ptr<Decoder> makeOpenCvDecoder()
 {
-    return std::make_unique<OpenCvDecoder>();
+    return std::make_unique<RotatingDecoder>(std::make_unique<OpenCvReader>());
 }
 
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace scanlet {
 namespace {
@@ -114,23 +115,15 @@ void fromZoomed(std::vector<cv::Point>& corners, const cv::Size& region)
 
 }
 
-std::string nameOf(ReadingMethod method)
+RotatingDecoder::RotatingDecoder(std::unique_ptr<ImageReader> reader)
+    : reader(std::move(reader)), all(sharedWays.begin(), sharedWays.end())
 {
-    switch (method) {
-    case ReadingMethod::plain: return "plain";
-    case ReadingMethod::sharpened: return "sharpened";
-    case ReadingMethod::stretched: return "stretched";
-    case ReadingMethod::bothPolarities: return "both polarities";
-    case ReadingMethod::zoomedCentre: return "zoomed centre";
-    case ReadingMethod::globalThreshold: return "global threshold";
-    case ReadingMethod::fixedThreshold: return "fixed threshold";
-    }
-    return "unknown";
+    const auto own = this->reader->ownWays();
+    all.insert(all.end(), own.begin(), own.end());
 }
 
 Decoded RotatingDecoder::decode(const cv::Mat& region)
 {
-    const auto all = ways();
     const auto method = all[turn];
     turn = (turn + 1) % all.size();
     return decodeWith(region, method);
@@ -138,12 +131,12 @@ Decoded RotatingDecoder::decode(const cv::Mat& region)
 
 void RotatingDecoder::startAt(std::size_t next)
 {
-    turn = next % ways().size();
+    turn = next % all.size();
 }
 
 std::vector<ReadingMethod> RotatingDecoder::ways() const
 {
-    return {sharedWays.begin(), sharedWays.end()};
+    return all;
 }
 
 Decoded RotatingDecoder::decodeWith(const cv::Mat& region, ReadingMethod method)
@@ -154,17 +147,18 @@ Decoded RotatingDecoder::decodeWith(const cv::Mat& region, ReadingMethod method)
     const cv::Mat grey = greyOf(region);
     switch (method) {
     case ReadingMethod::plain:
-    case ReadingMethod::globalThreshold: return read(grey, method);
-    case ReadingMethod::sharpened: return read(sharpened(grey), method);
+    case ReadingMethod::globalThreshold:
+    case ReadingMethod::windowMean: return reader->read(grey, method);
+    case ReadingMethod::sharpened: return reader->read(sharpened(grey), method);
     case ReadingMethod::stretched:
-    case ReadingMethod::fixedThreshold: return read(stretched(grey), method);
+    case ReadingMethod::fixedThreshold: return reader->read(stretched(grey), method);
     case ReadingMethod::bothPolarities: {
-        Decoded decoded = read(bothPolarities(grey), method);
+        Decoded decoded = reader->read(bothPolarities(grey), method);
         fromInverted(decoded.corners, grey.cols);
         return decoded;
     }
     case ReadingMethod::zoomedCentre: {
-        Decoded decoded = read(zoomedCentre(grey), method);
+        Decoded decoded = reader->read(zoomedCentre(grey), method);
         fromZoomed(decoded.corners, grey.size());
         return decoded;
     }
@@ -175,7 +169,7 @@ Decoded RotatingDecoder::decodeWith(const cv::Mat& region, ReadingMethod method)
 cv::Mat RotatingDecoder::greyOf(const cv::Mat& region) const
 {
     if (region.depth() != CV_8U) {
-        throw DecoderError(source(), "unsupported pixel depth: " + std::to_string(region.depth()));
+        throw DecoderError(reader->source(), "unsupported pixel depth: " + std::to_string(region.depth()));
     }
     switch (region.channels()) {
     case 1: return region;
@@ -189,7 +183,7 @@ cv::Mat RotatingDecoder::greyOf(const cv::Mat& region) const
         cv::cvtColor(region, grey, cv::COLOR_BGRA2GRAY);
         return grey;
     }
-    default: throw DecoderError(source(), "unsupported number of channels: " + std::to_string(region.channels()));
+    default: throw DecoderError(reader->source(), "unsupported number of channels: " + std::to_string(region.channels()));
     }
 }
 

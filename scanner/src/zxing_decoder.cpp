@@ -1,3 +1,4 @@
+#include "image_reader.h"
 #include "rotating_decoder.h"
 #include "text_encoding.h"
 
@@ -68,20 +69,17 @@ cv::Point toPoint(const ZXing::PointI& point)
     return {point.x, point.y};
 }
 
-class ZxingDecoder : public RotatingDecoder {
+class ZxingReader : public ImageReader {
 public:
-    ZxingDecoder() { hints.setFormats(ZXing::BarcodeFormat::QRCode); }
+    ZxingReader() { hints.setFormats(ZXing::BarcodeFormat::QRCode); }
 
     // ZXing's own binarizers besides its default, which set one threshold for
     // the whole region.
-    std::vector<ReadingMethod> ways() const override
+    std::vector<ReadingMethod> ownWays() const override
     {
-        auto all = RotatingDecoder::ways();
-        all.insert(all.end(), {ReadingMethod::globalThreshold, ReadingMethod::fixedThreshold});
-        return all;
+        return {ReadingMethod::globalThreshold, ReadingMethod::fixedThreshold};
     }
 
-protected:
     Decoded read(const cv::Mat& grey, ReadingMethod method) override
     {
         hints.setBinarizer(binarizerFor(method));
@@ -115,7 +113,7 @@ private:
 
 std::unique_ptr<Decoder> makeZxingDecoder()
 {
-    return std::make_unique<ZxingDecoder>();
+    return std::make_unique<RotatingDecoder>(std::make_unique<ZxingReader>());
 }
 
 }

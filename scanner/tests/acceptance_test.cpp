@@ -242,6 +242,27 @@ TEST(Decoder, ReadsTheCodeInARegionViewWithCornersInRegionCoordinates)
     EXPECT_LT(c[3].x, c[2].x);
 }
 
+// Heavy sensor noise over the whole region makes the port read it at half
+// size; the corners still come in the region's own coordinates.
+TEST(Decoder, PortReadsACodeUnderSensorNoiseWithCornersInRegionCoordinates)
+{
+    const std::string text = "https://example.com/ticket/0c1d";
+    cv::Mat frame = footage::frameWith({{text, {700, 400}, 8}});
+    cv::Mat noise(frame.size(), CV_16SC3);
+    cv::RNG(7).fill(noise, cv::RNG::NORMAL, 0, 30);
+    cv::Mat wide;
+    frame.convertTo(wide, CV_16SC3);
+    wide += noise;
+    wide.convertTo(frame, CV_8UC3);
+    const cv::Rect area = scanlet::scanRegion(frame.size());
+
+    const auto decoded = scanlet::makeDecoder(scanlet::DecoderKind::ZXingPort)->decode(frame(area));
+    EXPECT_EQ(decoded.text, text);
+    ASSERT_EQ(decoded.corners.size(), 4u);
+    EXPECT_NEAR(decoded.corners[0].x, 700 - area.x + 16, 8);
+    EXPECT_NEAR(decoded.corners[0].y, 400 - area.y + 16, 8);
+}
+
 TEST(Decoder, FindsNothingInAnEmptyRegion)
 {
     const cv::Mat blank(540, 960, CV_8UC3, cv::Scalar::all(128));

@@ -33,7 +33,8 @@ cv::Mat frameWithCode(const std::string& text, ZXing::CharacterSet characterSet)
     return frame;
 }
 
-// What ZXing finds of the character sets a code names reaches the text.
+// What ZXing-cpp and the port of ZXing's reader find of the character sets a
+// code names reaches the text.
 TEST(ZxingText, ReadsTheSetsACodeNames)
 {
     const struct {
@@ -45,11 +46,12 @@ TEST(ZxingText, ReadsTheSetsACodeNames)
         {"Grüße C:\\dir\\\\x", ZXing::CharacterSet::UTF8},
         {"été ÀÖ", ZXing::CharacterSet::ISO8859_1},
     };
-    for (const auto& code : codes) {
-        const cv::Mat frame = frameWithCode(code.text, code.characterSet);
-        const auto decoded =
-            scanlet::makeDecoder(scanlet::DecoderKind::ZXing)->decode(frame(scanlet::scanRegion(frame.size())));
-        EXPECT_EQ(decoded.text, code.text);
+    for (const auto kind : {scanlet::DecoderKind::ZXing, scanlet::DecoderKind::ZXingPort}) {
+        for (const auto& code : codes) {
+            const cv::Mat frame = frameWithCode(code.text, code.characterSet);
+            const auto decoded = scanlet::makeDecoder(kind)->decode(frame(scanlet::scanRegion(frame.size())));
+            EXPECT_EQ(decoded.text, code.text) << "decoder " << static_cast<int>(kind);
+        }
     }
 }
 

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "decoder.h"
+#include "reading_method.h"
+
+#include <opencv2/core.hpp>
+
+#include <string>
+#include <vector>
+
+namespace scanlet {
+
+// What a decoding library does for the rotation: reads one image the rotation
+// has prepared, and names the ways of its own it offers besides the shared
+// ones (its binarizers, say).
+class ImageReader {
+public:
+    virtual ~ImageReader() = default;
+
+    // Decodes a prepared 8-bit single-channel image, read as the way says
+    // where the reader has ways of its own; corners in its coordinates.
+    virtual Decoded read(const cv::Mat& grey, ReadingMethod method) = 0;
+
+    // The ways of its own, taken after the shared ones.
+    virtual std::vector<ReadingMethod> ownWays() const { return {}; }
+
+    // The library named in the lines about images it cannot take.
+    virtual std::string source() const = 0;
+};
+
+}

@@ -1,0 +1,172 @@
+#include "image_reader.h"
+#include "rotating_decoder.h"
+#include "text_encoding.h"
+
+#include <imgsource.hpp>
+#include <zxing/binarybitmap.hpp>
+#include <zxing/common/binarizer/hybrid_binarizer.hpp>
+#include <zxing/common/binarizer/simple_adaptive_binarizer.hpp>
+#include <zxing/qrcode/qrcode_reader.hpp>
+
+#include <opencv2/imgproc.hpp>
+
+#include <utility>
+
+namespace scanlet {
+namespace {
+
+// A region whose binarized pixels change colour at a quarter or more of the
+// steps along a row is mostly noise: a dark frame at high gain, or sensor noise
+// over a whole scene, where the thresholds of quiet parts split the noise into
+// dark and light. Noise flips at every other step, real scenes stay below a
+// twentieth, codes included. Its rows are sampled eight apart.
+constexpr double noiseFlipShare = 0.25;
+constexpr int noiseSampleRowStep = 8;
+
+// The smallest code is 21 modules wide. The port reads past the end of an
+// image narrower or lower than its binarizers' blocks, and opencv_contrib's
+// own reader refuses images of 20 pixels or fewer.
+constexpr int minimumSide = 21;
+
+zxing::Ref<zxing::Binarizer> binarizerFor(ReadingMethod method, zxing::Ref<zxing::LuminanceSource> source)
+{
+    if (method == ReadingMethod::windowMean) {
+        return zxing::Ref<zxing::Binarizer>(new zxing::SimpleAdaptiveBinarizer(source));
+    }
+    return zxing::Ref<zxing::Binarizer>(new zxing::HybridBinarizer(source));
+}
+
+zxing::Ref<zxing::BinaryBitmap> bitmapOf(const cv::Mat& grey, ReadingMethod method)
+{
+    // The port takes its pixels row after row without gaps; a region is a
+    // view into the frame, whose rows lie a frame's width apart. The source
+    // keeps a copy.
+    cv::Mat pixels = grey.isContinuous() ? grey : grey.clone();
+    zxing::Ref<zxing::LuminanceSource> source(cv::wechat_qrcode::ImgSource::create(pixels.data, pixels.cols, pixels.rows));
+    zxing::Ref<zxing::BinaryBitmap> bitmap(new zxing::BinaryBitmap(binarizerFor(method, source)));
+    bitmap->m_poUnicomBlock = new zxing::UnicomBlock(pixels.rows, pixels.cols);
+    return bitmap;
+}
+
+bool isMostlyNoise(zxing::BitMatrix& matrix)
+{
+    const int width = matrix.getWidth();
+    long flips = 0;
+    long steps = 0;
+    for (int y = noiseSampleRowStep / 2; y < matrix.getHeight(); y += noiseSampleRowStep) {
+        const bool* row = matrix.getRowBoolPtr(y);
+        for (int x = 1; x < width; ++x) {
+            flips += row[x] != row[x - 1];
+        }
+        steps += width - 1;
+    }
+    return flips >= noiseFlipShare * steps;
+}
+
+cv::Point toPoint(const zxing::Ref<zxing::ResultPoint>& point, int scale)
+{
+    return {cvRound(point->getX() * scale), cvRound(point->getY() * scale)};
+}
+
+// The port of ZXing's QR reader from opencv_contrib's wechat_qrcode module,
+// driven lean: one binarizer and one reading of the binarized image per call,
+// without the module's extra finder searches, which make a frame without a
+// code many times dearer and read hardly more. The port reports its failures
+// through error codes, never by throwing.
+class ZxingPortReader : public ImageReader {
+public:
+    ZxingPortReader()
+    {
+        hints.setTryHarder(false);
+        hints.setUseConnectedCells(false);
+    }
+
+    // The port's binarizer that compares each pixel with the mean of a large
+    // window around it, besides its default of thresholds per block.
+    std::vector<ReadingMethod> ownWays() const override
+    {
+        return {ReadingMethod::windowMean};
+    }
+
+    // A region of noise is read at half size: the finder search meets
+    // finder-like runs everywhere in noise and costs ten times a frame's
+    // usual; halving averages the noise down, so a code under it still reads,
+    // and leaves a quarter of the pixels to search.
+    Decoded read(const cv::Mat& grey, ReadingMethod method) override
+    {
+        if (grey.cols < minimumSide || grey.rows < minimumSide) {
+            return {};
+        }
+        zxing::Ref<zxing::BinaryBitmap> bitmap = bitmapOf(grey, method);
+        zxing::ErrorHandler error;
+        zxing::Ref<zxing::BitMatrix> matrix = bitmap->getBlackMatrix(error);
+        if (error.ErrCode() || matrix.empty()) {
+            return {};
+        }
+        if (grey.cols < 2 * minimumSide || grey.rows < 2 * minimumSide || !isMostlyNoise(*matrix)) {
+            return decodeMatrix(bitmap, matrix, 1);
+        }
+        cv::Mat half;
+        cv::resize(grey, half, {}, 0.5, 0.5, cv::INTER_AREA);
+        bitmap = bitmapOf(half, method);
+        matrix = bitmap->getBlackMatrix(error);
+        if (error.ErrCode() || matrix.empty()) {
+            return {};
+        }
+        return decodeMatrix(bitmap, matrix, 2);
+    }
+
+    std::string source() const override { return "ZXing port"; }
+
+private:
+    // Corners in the coordinates of an image scale times the matrix's size.
+    Decoded decodeMatrix(zxing::Ref<zxing::BinaryBitmap> bitmap, zxing::Ref<zxing::BitMatrix> matrix, int scale)
+    {
+        // A reader per call: its decoder takes the port's Reed-Solomon field,
+        // which another file's static initialisation sets up, so a decoder
+        // made during static initialisation could not hold one.
+        zxing::qrcode::QRCodeReader reader;
+        zxing::ErrorHandler error;
+        zxing::Ref<zxing::Result> result = reader.decodeMore(bitmap, matrix, hints, error);
+        if (error.ErrCode() || result.empty()) {
+            return {};
+        }
+        return {deliveredText(*result), cornersOf(*result, scale)};
+    }
+
+    // The payload's segments with the character sets the code names for
+    // them; the set the port reports for the whole is a guess of its own.
+    static std::string deliveredText(const zxing::Result& result)
+    {
+        std::vector<Segment> payload;
+        for (const auto& segment : result.getSegments()) {
+            payload.push_back({segment.bytes, !segment.modeCharset.empty() ? segment.modeCharset
+                                              : segment.eci >= 0           ? characterSetOfEci(segment.eci)
+                                                                           : std::string()});
+        }
+        return scanlet::textOf(payload);
+    }
+
+    // The reader's corners come bottom-left, top-left, top-right,
+    // bottom-right.
+    static std::vector<cv::Point> cornersOf(zxing::Result& result, int scale)
+    {
+        const auto& points = result.getResultPoints();
+        if (!points || points->size() < 4) {
+            return {};
+        }
+        return {toPoint(points[1], scale), toPoint(points[2], scale), toPoint(points[3], scale),
+                toPoint(points[0], scale)};
+    }
+
+    zxing::DecodeHints hints;
+};
+
+}
+
+std::unique_ptr<Decoder> makeZxingPortDecoder()
+{
+    return std::make_unique<RotatingDecoder>(std::make_unique<ZxingPortReader>());
+}
+
+}
