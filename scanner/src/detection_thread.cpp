@@ -2,6 +2,7 @@
 
 #include "detect_in_region.h"
 #include "error_message.h"
+#include "lifetime.h"
 #include "scan_region.h"
 #include "overlays.h"
 #include "report_errors.h"
@@ -39,7 +40,7 @@ void openWindow(Run& run)
     }
     run.displayReached = true;
     run.display.namedWindow(windowName, cv::WINDOW_NORMAL);
-    run.setUpStepDone(SetUpStep::window);
+    endRunBeforeLibrariesExit(SetUpStep::window);
     if (!startAwaitsSetUp) {
         reportSetUpDone(run);
     }
@@ -52,7 +53,7 @@ void openFrames(Run& run)
         std::cerr << "Error: No available camera could be opened." << std::endl;
         throw std::runtime_error("Error: Camera could not be opened.");
     }
-    run.setUpStepDone(SetUpStep::frameSource);
+    endRunBeforeLibrariesExit(SetUpStep::frameSource);
     reportSetUpDone(run);
 }
 
@@ -97,7 +98,7 @@ void scanFrames(Run& run, Decoder& decoder)
         drawOverlays(frame, region, state.count());
         const bool goOn = showFrame(run, frame);
         if (!shownAny) {
-            run.setUpStepDone(SetUpStep::firstFrame);
+            endRunBeforeLibrariesExit(SetUpStep::firstFrame);
         }
         shownAny = true;
         if (!goOn) {

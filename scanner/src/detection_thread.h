@@ -4,7 +4,6 @@
 #include "detector_state.h"
 #include "display.h"
 #include "frame_source.h"
-#include "lifetime.h"
 
 #include <functional>
 #include <future>
@@ -18,8 +17,6 @@ struct Run {
     std::unique_ptr<FrameSource> frames;
     std::function<std::unique_ptr<Decoder>()> makeDecoder;
     Display& display;
-    // Called at each step in which the libraries the run uses set themselves up.
-    std::function<void(SetUpStep)> setUpStepDone;
     // Kept once the window is open, or the run has ended without one; where
     // starts wait for the whole setup, once the frame source is open too, or
     // the run has ended and closed its window.

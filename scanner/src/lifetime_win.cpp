@@ -19,6 +19,7 @@
 #include <windows.h>
 
 #include <iostream>
+#include <mutex>
 #include <utility>
 
 namespace scanlet {
@@ -49,10 +50,9 @@ const bool startAwaitsSetUp = false;
 
 void endRunBeforeLibrariesExit(SetUpStep step)
 {
-    static bool registered = false;
-    if (step == SetUpStep::window && !registered) {
-        registered = true;
-        atHostExit([] { processScanner().endRunForExit(); });
+    static std::once_flag registered;
+    if (step == SetUpStep::window) {
+        std::call_once(registered, [] { atHostExit([] { processScanner().endRunForExit(); }); });
     }
 }
 

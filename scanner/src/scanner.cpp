@@ -34,8 +34,7 @@ void Scanner::start(QRCodeDetectedCallback codeCallback, std::int32_t initialCou
         return;
     }
     state.beginRun(codeCallback, initialCount, knownCodes, knownCodeCount);
-    Run run{state, makeFrameSource(), [] { return makeDecoder(configuredDecoder()); }, display,
-            endRunBeforeLibrariesExit};
+    Run run{state, makeFrameSource(), [] { return makeDecoder(configuredDecoder()); }, display};
     std::future<void> setUpDone = run.setUpDone.get_future();
     // Unloaded under a running thread, the library's code would be gone.
     keepLoaded();
