@@ -1,5 +1,7 @@
 #include "decoders.h"
 
+#include "opencv_decoder.h"
+
 #include <algorithm>
 
 namespace bench {
@@ -8,7 +10,7 @@ std::vector<NamedDecoder> decoders()
 {
     using scanlet::DecoderKind;
     const std::pair<const char*, DecoderKind> kinds[] = {
-        {"ZXing", DecoderKind::ZXing}, {"ZXing port", DecoderKind::ZXingPort}, {"OpenCV", DecoderKind::OpenCV}};
+        {"ZXing", DecoderKind::ZXing}, {"ZXing port", DecoderKind::ZXingPort}};
     std::vector<NamedDecoder> all;
     std::string configured;
     for (const auto& [name, kind] : kinds) {
@@ -19,6 +21,7 @@ std::vector<NamedDecoder> decoders()
             configured = name;
         }
     }
+    all.push_back({"OpenCV", makeOpenCvDecoder});
     std::stable_partition(all.begin(), all.end(),
                           [&](const NamedDecoder& decoder) { return decoder.name == configured; });
     return all;

@@ -14,7 +14,8 @@ struct NamedDecoder {
     std::function<std::unique_ptr<scanlet::Decoder>()> make;
 };
 
-// Every decoder the library was built with, the configured default first.
+// Every decoder the library was built with, the configured default first,
+// then OpenCV's own, which it replaced.
 std::vector<NamedDecoder> decoders();
 
 }

@@ -4,9 +4,7 @@ namespace scanlet {
 
 DecoderKind configuredDecoder()
 {
-#if defined(SCANLET_DEFAULT_DECODER_OPENCV)
-    return DecoderKind::OpenCV;
-#elif defined(SCANLET_DEFAULT_DECODER_ZXING_PORT)
+#if defined(SCANLET_DEFAULT_DECODER_ZXING_PORT)
     return DecoderKind::ZXingPort;
 #else
     return DecoderKind::ZXing;
@@ -16,9 +14,9 @@ DecoderKind configuredDecoder()
 bool isBuiltIn(DecoderKind kind)
 {
 #if defined(SCANLET_HAVE_ZXING)
-    return kind == DecoderKind::ZXing || kind == DecoderKind::ZXingPort || kind == DecoderKind::OpenCV;
+    return kind == DecoderKind::ZXing || kind == DecoderKind::ZXingPort;
 #else
-    return kind == DecoderKind::ZXingPort || kind == DecoderKind::OpenCV;
+    return kind == DecoderKind::ZXingPort;
 #endif
 }
 
@@ -29,7 +27,6 @@ std::unique_ptr<Decoder> makeDecoder(DecoderKind kind)
     case DecoderKind::ZXing: return makeZxingDecoder();
 #endif
     case DecoderKind::ZXingPort: return makeZxingPortDecoder();
-    case DecoderKind::OpenCV: return makeOpenCvDecoder();
     default: throw std::invalid_argument("this build has no such QR decoder");
     }
 }

@@ -35,10 +35,9 @@ public:
     virtual Decoded decode(const cv::Mat& region) = 0;
 };
 
-// The decoding libraries the library can be built with: ZXing-cpp, the port
-// of ZXing's QR reader that opencv_contrib carries (always built in), and
-// OpenCV's own QR decoder.
-enum class DecoderKind { ZXing, ZXingPort, OpenCV };
+// The decoding libraries the library can be built with: ZXing-cpp, and the
+// port of ZXing's QR reader that opencv_contrib carries (always built in).
+enum class DecoderKind { ZXing, ZXingPort };
 
 // The one this build uses unless told otherwise.
 DecoderKind configuredDecoder();
@@ -50,6 +49,5 @@ std::unique_ptr<Decoder> makeDecoder(DecoderKind kind);
 
 std::unique_ptr<Decoder> makeZxingDecoder();
 std::unique_ptr<Decoder> makeZxingPortDecoder();
-std::unique_ptr<Decoder> makeOpenCvDecoder();
 
 }

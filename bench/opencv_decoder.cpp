@@ -1,3 +1,5 @@
+#include "opencv_decoder.h"
+
 #include "image_reader.h"
 #include "rotating_decoder.h"
 #include "text_encoding.h"
@@ -6,12 +8,14 @@
 
 #include <utility>
 
-namespace scanlet {
+namespace bench {
 namespace {
 
-// For OpenCV builds that include their QR decoding library; the cv::Exception
-// of a failed call reaches the caller unchanged.
-class OpenCvReader : public ImageReader {
+using scanlet::Decoded;
+using scanlet::ReadingMethod;
+
+// The cv::Exception of a failed call reaches the caller unchanged.
+class OpenCvReader : public scanlet::ImageReader {
 public:
     Decoded read(const cv::Mat& grey, ReadingMethod) override
     {
@@ -19,7 +23,7 @@ public:
         decoded.text = detector.detectAndDecode(grey, decoded.corners, cv::noArray());
         // OpenCV hands over the payload's bytes and nothing of the character
         // sets the code names.
-        decoded.text = textOf({{std::move(decoded.text), ""}});
+        decoded.text = scanlet::textOf({{std::move(decoded.text), ""}});
         return decoded;
     }
 
@@ -31,9 +35,9 @@ private:
 
 }
 
-std::unique_ptr<Decoder> makeOpenCvDecoder()
+std::unique_ptr<scanlet::Decoder> makeOpenCvDecoder()
 {
-    return std::make_unique<RotatingDecoder>(std::make_unique<OpenCvReader>());
+    return std::make_unique<scanlet::RotatingDecoder>(std::make_unique<OpenCvReader>());
 }
 
 }

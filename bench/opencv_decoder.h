@@ -1,0 +1,14 @@
+#pragma once
+
+#include "decoder.h"
+
+#include <memory>
+
+namespace bench {
+
+// OpenCV's own QR decoder, which the library no longer ships, taking turns
+// over the library's ways of reading: measured beside the library's decoders
+// in one run. It reads only in OpenCV builds that include a QR decoding library.
+std::unique_ptr<scanlet::Decoder> makeOpenCvDecoder();
+
+}
