@@ -2,6 +2,11 @@
 
 namespace scanlet {
 
+bool isSideBySide(ReadingMethod method)
+{
+    return method == ReadingMethod::bothPolarities || method == ReadingMethod::zoomedCentre;
+}
+
 std::string nameOf(ReadingMethod method)
 {
     switch (method) {

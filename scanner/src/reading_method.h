@@ -41,6 +41,10 @@ constexpr std::array<ReadingMethod, 5> sharedWays{ReadingMethod::plain, ReadingM
                                                   ReadingMethod::stretched, ReadingMethod::bothPolarities,
                                                   ReadingMethod::zoomedCentre};
 
+// Whether the way's image holds two copies side by side, each as wide as the
+// region: the region as it is on the left, the copy the way adds on the right.
+bool isSideBySide(ReadingMethod method);
+
 std::string nameOf(ReadingMethod method);
 
 }

@@ -23,6 +23,11 @@ namespace {
 constexpr double noiseFlipShare = 0.25;
 constexpr int noiseSampleRowStep = 8;
 
+// In noise the finder search meets finder-like spots by the thousand and
+// offers the reader up to fifteen triples of them, each a grid to sample and
+// decode. The best three read every code under noise that all of them read.
+constexpr int noiseFinderTriples = 3;
+
 // The smallest code is 21 modules wide. The port reads past the end of an
 // image narrower or lower than its binarizers' blocks, and opencv_contrib's
 // own reader refuses images of 20 pixels or fewer.
@@ -48,9 +53,9 @@ zxing::Ref<zxing::BinaryBitmap> bitmapOf(const cv::Mat& grey, ReadingMethod meth
     return bitmap;
 }
 
-bool isMostlyNoise(zxing::BitMatrix& matrix)
+// Judged on the matrix's first width columns.
+bool isMostlyNoise(zxing::BitMatrix& matrix, int width)
 {
-    const int width = matrix.getWidth();
     long flips = 0;
     long steps = 0;
     for (int y = noiseSampleRowStep / 2; y < matrix.getHeight(); y += noiseSampleRowStep) {
@@ -79,6 +84,8 @@ public:
     {
         hints.setTryHarder(false);
         hints.setUseConnectedCells(false);
+        noiseHints = hints;
+        noiseHints.setMaxFinderTriples(noiseFinderTriples);
     }
 
     // The port's binarizer that compares each pixel with the mean of a large
@@ -91,7 +98,10 @@ public:
     // A region of noise is read at half size: the finder search meets
     // finder-like runs everywhere in noise and costs ten times a frame's
     // usual; halving averages the noise down, so a code under it still reads,
-    // and leaves a quarter of the pixels to search.
+    // and leaves a quarter of the pixels to search. Whether it is noise is
+    // judged on the region's own copy; of a way's two copies side by side only
+    // the one the way adds is read then, since the region's own is the plain
+    // way's, and two copies of noise would cost twice as much.
     Decoded read(const cv::Mat& grey, ReadingMethod method) override
     {
         if (grey.cols < minimumSide || grey.rows < minimumSide) {
@@ -103,31 +113,37 @@ public:
         if (error.ErrCode() || matrix.empty()) {
             return {};
         }
-        if (grey.cols < 2 * minimumSide || grey.rows < 2 * minimumSide || !isMostlyNoise(*matrix)) {
-            return decodeMatrix(bitmap, matrix, 1);
+        const int copyWidth = isSideBySide(method) ? grey.cols / 2 : grey.cols;
+        if (copyWidth < 2 * minimumSide || grey.rows < 2 * minimumSide || !isMostlyNoise(*matrix, copyWidth)) {
+            return decodeMatrix(bitmap, matrix, hints, 1);
         }
         cv::Mat half;
-        cv::resize(grey, half, {}, 0.5, 0.5, cv::INTER_AREA);
+        cv::resize(grey.colRange(grey.cols - copyWidth, grey.cols), half, {}, 0.5, 0.5, cv::INTER_AREA);
         bitmap = bitmapOf(half, method);
         matrix = bitmap->getBlackMatrix(error);
         if (error.ErrCode() || matrix.empty()) {
             return {};
         }
-        return decodeMatrix(bitmap, matrix, 2);
+        Decoded decoded = decodeMatrix(bitmap, matrix, noiseHints, 2);
+        for (auto& corner : decoded.corners) {
+            corner.x += grey.cols - copyWidth;
+        }
+        return decoded;
     }
 
     std::string source() const override { return "ZXing port"; }
 
 private:
     // Corners in the coordinates of an image scale times the matrix's size.
-    Decoded decodeMatrix(zxing::Ref<zxing::BinaryBitmap> bitmap, zxing::Ref<zxing::BitMatrix> matrix, int scale)
+    Decoded decodeMatrix(zxing::Ref<zxing::BinaryBitmap> bitmap, zxing::Ref<zxing::BitMatrix> matrix,
+                         const zxing::DecodeHints& with, int scale)
     {
         // A reader per call: its decoder takes the port's Reed-Solomon field,
         // which another file's static initialisation sets up, so a decoder
         // made during static initialisation could not hold one.
         zxing::qrcode::QRCodeReader reader;
         zxing::ErrorHandler error;
-        zxing::Ref<zxing::Result> result = reader.decodeMore(bitmap, matrix, hints, error);
+        zxing::Ref<zxing::Result> result = reader.decodeMore(bitmap, matrix, with, error);
         if (error.ErrCode() || result.empty()) {
             return {};
         }
@@ -160,6 +176,7 @@ private:
     }
 
     zxing::DecodeHints hints;
+    zxing::DecodeHints noiseHints;
 };
 
 }

@@ -13,6 +13,7 @@
 #include <future>
 #include <sstream>
 #include <stdexcept>
+#include <tuple>
 
 namespace {
 
@@ -242,25 +243,44 @@ TEST(Decoder, ReadsTheCodeInARegionViewWithCornersInRegionCoordinates)
     EXPECT_LT(c[3].x, c[2].x);
 }
 
-// Heavy sensor noise over the whole region makes the port read it at half
-// size; the corners still come in the region's own coordinates.
-TEST(Decoder, PortReadsACodeUnderSensorNoiseWithCornersInRegionCoordinates)
+cv::Mat withSensorNoise(const cv::Mat& frame, double sigma)
 {
-    const std::string text = "https://example.com/ticket/0c1d";
-    cv::Mat frame = footage::frameWith({{text, {700, 400}, 8}});
     cv::Mat noise(frame.size(), CV_16SC3);
-    cv::RNG(7).fill(noise, cv::RNG::NORMAL, 0, 30);
+    cv::RNG(7).fill(noise, cv::RNG::NORMAL, 0, sigma);
     cv::Mat wide;
     frame.convertTo(wide, CV_16SC3);
     wide += noise;
-    wide.convertTo(frame, CV_8UC3);
-    const cv::Rect area = scanlet::scanRegion(frame.size());
+    cv::Mat noisy;
+    wide.convertTo(noisy, CV_8UC3);
+    return noisy;
+}
 
-    const auto decoded = scanlet::makeDecoder(scanlet::DecoderKind::ZXingPort)->decode(frame(area));
-    EXPECT_EQ(decoded.text, text);
-    ASSERT_EQ(decoded.corners.size(), 4u);
-    EXPECT_NEAR(decoded.corners[0].x, 700 - area.x + 16, 8);
-    EXPECT_NEAR(decoded.corners[0].y, 400 - area.y + 16, 8);
+// Heavy sensor noise over the whole region makes the port read it at half
+// size, and of a way's two copies side by side only the one the way adds; the
+// corners still come in the region's own coordinates.
+TEST(Decoder, PortReadsACodeUnderSensorNoiseWithCornersInRegionCoordinates)
+{
+    const std::string text = "https://example.com/ticket/0c1d";
+    const cv::Rect area = scanlet::scanRegion(scanlet::fullHd);
+    const footage::Placement aside{text, {700, 400}, 8};
+    const footage::Placement central{text, footage::centredIn(scanlet::fullHd, text, 4), 4};
+    cv::Mat inverted;
+    cv::bitwise_not(footage::frameWith({aside}), inverted);
+    const std::tuple<cv::Mat, scanlet::ReadingMethod, footage::Placement> cases[] = {
+        {withSensorNoise(footage::frameWith({aside}), 30), scanlet::ReadingMethod::plain, aside},
+        {withSensorNoise(inverted, 30), scanlet::ReadingMethod::bothPolarities, aside},
+        {withSensorNoise(footage::frameWith({central}), 30), scanlet::ReadingMethod::zoomedCentre, central},
+    };
+    for (const auto& [noisy, method, code] : cases) {
+        SCOPED_TRACE(scanlet::nameOf(method));
+        auto decoder = scanlet::makeDecoder(scanlet::DecoderKind::ZXingPort);
+        const auto decoded = dynamic_cast<scanlet::RotatingDecoder&>(*decoder).decodeWith(noisy(area), method);
+        EXPECT_EQ(decoded.text, text);
+        ASSERT_EQ(decoded.corners.size(), 4u);
+        const cv::Point topLeft = code.topLeft - area.tl() + cv::Point(2, 2) * code.moduleSize;
+        EXPECT_NEAR(decoded.corners[0].x, topLeft.x, code.moduleSize);
+        EXPECT_NEAR(decoded.corners[0].y, topLeft.y, code.moduleSize);
+    }
 }
 
 TEST(Decoder, FindsNothingInAnEmptyRegion)
