@@ -1,8 +1,8 @@
 #include "photo_set.h"
 
+#include "grey_image.h"
 #include "scan_region.h"
 
-#include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
@@ -28,9 +28,9 @@ std::vector<Photo> loadPhotos(const std::filesystem::path& folder)
         }
         std::ifstream textFile(textPath, std::ios::binary);
         std::string text((std::istreambuf_iterator<char>(textFile)), std::istreambuf_iterator<char>());
-        cv::Mat image = cv::imread(entry.path().string(), cv::IMREAD_GRAYSCALE);
+        cv::Mat image = readGreyImage(entry.path());
         if (!image.empty()) {
-            photos.push_back({std::filesystem::relative(entry.path(), folder).string(), text, image});
+            photos.push_back({std::filesystem::relative(entry.path(), folder).generic_string(), text, image});
         }
     }
     std::sort(photos.begin(), photos.end(), [](const Photo& a, const Photo& b) { return a.name < b.name; });
