@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 
 namespace bench {
 namespace {
@@ -29,9 +30,11 @@ std::vector<Photo> loadPhotos(const std::filesystem::path& folder)
         std::ifstream textFile(textPath, std::ios::binary);
         std::string text((std::istreambuf_iterator<char>(textFile)), std::istreambuf_iterator<char>());
         cv::Mat image = readGreyImage(entry.path());
-        if (!image.empty()) {
-            photos.push_back({std::filesystem::relative(entry.path(), folder).generic_string(), text, image});
+        // A photograph left out would change the figures unnoticed.
+        if (image.empty()) {
+            throw std::runtime_error("cannot read " + entry.path().string());
         }
+        photos.push_back({std::filesystem::relative(entry.path(), folder).generic_string(), text, image});
     }
     std::sort(photos.begin(), photos.end(), [](const Photo& a, const Photo& b) { return a.name < b.name; });
     return photos;
