@@ -44,6 +44,11 @@ private:
 
 }
 
+bool baselineDecoderAvailable()
+{
+    return true;
+}
+
 std::unique_ptr<scanlet::Decoder> makeBaselineDecoder()
 {
     return std::make_unique<BaselineDecoder>();

@@ -56,6 +56,11 @@ cv::Mat bareModules(const std::string& utf8Text, const std::string& characterSet
 
 }
 
+bool charsetCodesAvailable()
+{
+    return true;
+}
+
 cv::Mat charsetModules(const std::string& utf8Text, const std::string& characterSet, CharsetMode mode)
 {
     return mode == CharsetMode::writer ? writerModules(utf8Text, characterSet) : bareModules(utf8Text, characterSet);

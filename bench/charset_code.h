@@ -16,6 +16,10 @@ enum class CharsetMode {
     bareBytes,
 };
 
+// Whether this platform can make such codes: the writer is ZXing-cpp's and the
+// converters iconv's, which only the Linux build has.
+bool charsetCodesAvailable();
+
 // The modules of the code for utf8Text in characterSet, as iconv names it
 // ("Shift_JIS", "CP932", "GB18030", "ISO-8859-1"), one pixel each, dark 0 on
 // light 255, with a two-module quiet zone; footage::scaledModules draws them.

@@ -35,7 +35,8 @@ struct Sample {
 };
 
 // The whole corpus, the same for the same seed: samplesPerLevel samples for
-// each level of each category, in category order.
+// each level of each category, in category order. Codes in other character
+// sets than UTF-8 are left out where the platform cannot make them.
 std::vector<Sample> corpus(std::uint64_t seed, int samplesPerLevel);
 
 // The frame a sample describes, BGR like a camera's.

@@ -1,13 +1,14 @@
 #include "photo_set.h"
 
+#include "grey_image.h"
 #include "scan_region.h"
 
-#include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 
 namespace bench {
 namespace {
@@ -28,10 +29,12 @@ std::vector<Photo> loadPhotos(const std::filesystem::path& folder)
         }
         std::ifstream textFile(textPath, std::ios::binary);
         std::string text((std::istreambuf_iterator<char>(textFile)), std::istreambuf_iterator<char>());
-        cv::Mat image = cv::imread(entry.path().string(), cv::IMREAD_GRAYSCALE);
-        if (!image.empty()) {
-            photos.push_back({std::filesystem::relative(entry.path(), folder).string(), text, image});
+        cv::Mat image = readGreyImage(entry.path());
+        // A photograph left out would change the figures unnoticed.
+        if (image.empty()) {
+            throw std::runtime_error("cannot read " + entry.path().string());
         }
+        photos.push_back({std::filesystem::relative(entry.path(), folder).generic_string(), text, image});
     }
     std::sort(photos.begin(), photos.end(), [](const Photo& a, const Photo& b) { return a.name < b.name; });
     return photos;

@@ -15,7 +15,8 @@ struct Photo {
     cv::Mat image;
 };
 
-// Every PNG under folder that has a .txt of the same name beside it, in name order.
+// Every PNG under folder that has a .txt of the same name beside it, in name
+// order; throws when one of them cannot be read.
 std::vector<Photo> loadPhotos(const std::filesystem::path& folder);
 
 // The photo as one frame of a short hand-held clip: in the middle of a grey

@@ -23,3 +23,19 @@ if(NOT OpenCV_FOUND)
     "or configure with -DSCANLET_WINDOWS_DLL=OFF to build the launcher alone.")
 endif()
 message(STATUS "Cross-built OpenCV ${OpenCV_VERSION}: ${SCANLET_WINDOWS_DEPS}")
+
+# The benchmarks' Google Benchmark, cross-built by the same script into a
+# folder of its own; a folder given as SCANLET_WINDOWS_BENCHMARK is used instead.
+if(NOT SCANLET_WINDOWS_BENCHMARK)
+  execute_process(
+    COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/build-windows-deps --print-benchmark-prefix
+    OUTPUT_VARIABLE SCANLET_WINDOWS_BENCHMARK OUTPUT_STRIP_TRAILING_WHITESPACE
+    COMMAND_ERROR_IS_FATAL ANY)
+endif()
+set(benchmark_DIR ${SCANLET_WINDOWS_BENCHMARK}/lib/cmake/benchmark)
+find_package(benchmark QUIET NO_CMAKE_FIND_ROOT_PATH)
+if(NOT benchmark_FOUND)
+  message(FATAL_ERROR "No cross-built Google Benchmark in ${SCANLET_WINDOWS_BENCHMARK}.\n"
+    "Run scripts/build-windows-deps first (it builds once and caches the result).")
+endif()
+message(STATUS "Cross-built Google Benchmark ${benchmark_VERSION}: ${SCANLET_WINDOWS_BENCHMARK}")
