@@ -33,6 +33,9 @@ class Decoder {
 public:
     virtual ~Decoder() = default;
     virtual Decoded decode(const cv::Mat& region) = 0;
+    // Reads image in each of the decoder's ways, leaving the next frame's way
+    // as it was: what the libraries build on first use is built then.
+    virtual void prime(const cv::Mat& image) { decode(image); }
 };
 
 // The decoding libraries the library can be built with: ZXing-cpp, and the

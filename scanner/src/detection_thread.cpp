@@ -5,15 +5,14 @@
 #include "lifetime.h"
 #include "scan_region.h"
 #include "overlays.h"
+#include "prime_decoder.h"
 #include "report_errors.h"
 
 #include <opencv2/highgui.hpp>
 
 #include <chrono>
 #include <iostream>
-#include <mutex>
 #include <stdexcept>
-#include <thread>
 
 namespace scanlet {
 namespace {
@@ -21,6 +20,9 @@ namespace {
 const std::string windowName = "QR Code Reader";
 constexpr int escKey = 27;
 constexpr auto badReadPause = std::chrono::seconds(1);
+// A camera that gives no frame for this long is taken for unplugged, asleep or
+// taken by another program, and is opened again.
+constexpr auto lostAfter = std::chrono::seconds(2);
 constexpr int keyWaitMs = 10;
 
 void reportSetUpDone(Run& run)
@@ -47,6 +49,15 @@ void openWindow(Run& run)
     run.display.resizeWindow(windowName, fullHd.width / 2, fullHd.height / 2);
 }
 
+// Before the frame source, so that what the decoding libraries build on their
+// first read is in place before the exit handler of the next step.
+std::unique_ptr<Decoder> makePrimedDecoder(Run& run)
+{
+    auto decoder = run.makeDecoder();
+    primeDecoder(*decoder);
+    return decoder;
+}
+
 void openFrames(Run& run)
 {
     if (!run.frames->open()) {
@@ -57,51 +68,123 @@ void openFrames(Run& run)
     reportSetUpDone(run);
 }
 
-// Returns false when the user has ended the run with Esc or by closing the window.
+// Reads the window's events for one key wait. False when the user has ended
+// the run with Esc or by closing the window. A window whose events go unread
+// stops answering its user: every pass of the loop and every pause reads them.
+bool answerWindow(Run& run)
+{
+    const bool esc = (run.display.waitKey(keyWaitMs) & 0xFF) == escKey;
+    const bool goOn = !esc && run.display.getWindowProperty(windowName, cv::WND_PROP_VISIBLE) >= 1;
+    // The toolkit finishes setting itself up on the first events it reads.
+    if (!run.windowAnswered) {
+        run.windowAnswered = true;
+        endRunBeforeLibrariesExit(SetUpStep::firstEvents);
+    }
+    return goOn;
+}
+
+// The pause after a failure, made of key waits: the window keeps its last
+// picture and answers, and a stop is heard within one of them. False when the
+// run is to end.
+bool pauseAfterFailure(Run& run)
+{
+    const auto until = std::chrono::steady_clock::now() + badReadPause;
+    do {
+        if (!answerWindow(run) || run.state.stopRequested) {
+            return false;
+        }
+    } while (std::chrono::steady_clock::now() < until);
+    return true;
+}
+
+// False when the user has ended the run with Esc or by closing the window.
 bool showFrame(Run& run, const cv::Mat& frame)
 {
     try {
         run.display.imshow(windowName, frame);
     } catch (const cv::Exception& error) {
         std::cerr << "OpenCV error in imshow: " << errorMessage(error) << std::endl;
+    }
+    const bool goOn = answerWindow(run);
+    if (!run.frameShown) {
+        run.frameShown = true;
+        endRunBeforeLibrariesExit(SetUpStep::firstFrame);
+    }
+    return goOn;
+}
+
+// Since when the camera has given no frame: reads that failed and frames that
+// came empty, in a row.
+class Outage {
+public:
+    void note()
+    {
+        if (!ongoing) {
+            ongoing = true;
+            since = std::chrono::steady_clock::now();
+        }
+    }
+    void end() { ongoing = false; }
+    bool cameraLost() const { return ongoing && std::chrono::steady_clock::now() - since >= lostAfter; }
+
+private:
+    bool ongoing = false;
+    std::chrono::steady_clock::time_point since;
+};
+
+// Opens the frame source again, as the setup does; the run's codes and count
+// stay as they are.
+bool reopenFrames(Run& run)
+{
+    run.frames->release();
+    if (run.frames->open()) {
         return true;
     }
-    if ((run.display.waitKey(keyWaitMs) & 0xFF) == escKey) {
-        return false;
-    }
-    return run.display.getWindowProperty(windowName, cv::WND_PROP_VISIBLE) >= 1;
+    std::cerr << "Error: No available camera could be opened." << std::endl;
+    return false;
 }
 
 void scanFrames(Run& run, Decoder& decoder)
 {
     DetectorState& state = run.state;
-    bool shownAny = false;
+    Outage outage;
     while (state.running && !state.stopRequested) {
+        if (outage.cameraLost()) {
+            if (!reopenFrames(run)) {
+                if (!pauseAfterFailure(run)) {
+                    return;
+                }
+                continue;
+            }
+            outage.end();
+        }
+
         cv::Mat frame;
-        if (!run.frames->read(frame)) {
-            std::cerr << "Error: Failed to read frame from camera." << std::endl;
-            std::this_thread::sleep_for(badReadPause);
+        const bool read = run.frames->read(frame);
+        if (!read || frame.empty()) {
+            std::cerr << (read ? "Error: Empty frame received." : "Error: Failed to read frame from camera.")
+                      << std::endl;
+            outage.note();
+            // A lost camera is opened again at once, not after another pause.
+            if (!outage.cameraLost() && !pauseAfterFailure(run)) {
+                return;
+            }
             continue;
         }
-        if (frame.empty()) {
-            std::cerr << "Error: Empty frame received." << std::endl;
-            std::this_thread::sleep_for(badReadPause);
-            continue;
-        }
+        outage.end();
 
         const cv::Rect region = scanRegion(frame.size());
         cv::Mat regionView = frame(region);
         if (detectInRegion(state, decoder, regionView) == Detection::DecoderFailed) {
+            // The frame is dropped, but the window still answers.
+            if (!answerWindow(run)) {
+                return;
+            }
             continue;
         }
         regionView.copyTo(frame(region));
         drawOverlays(frame, region, state.count());
-        const bool goOn = showFrame(run, frame);
-        if (!shownAny) {
-            endRunBeforeLibrariesExit(SetUpStep::firstFrame);
-        }
-        shownAny = true;
-        if (!goOn) {
+        if (!showFrame(run, frame)) {
             return;
         }
     }
@@ -114,8 +197,8 @@ void runScanner(Run& run)
         return;
     }
     openWindow(run);
+    const auto decoder = makePrimedDecoder(run);
     openFrames(run);
-    const auto decoder = run.makeDecoder();
     run.state.running = true;
     scanFrames(run, *decoder);
 }
@@ -159,6 +242,7 @@ void qrCodeDetectionThread(Run run)
         reportSetUpDone(run);
     }
     shutDown(run);
+    run.ended.set_value();
 }
 
 }

@@ -21,8 +21,12 @@ struct Run {
     // starts wait for the whole setup, once the frame source is open too, or
     // the run has ended and closed its window.
     std::promise<void> setUpDone = {};
+    // Kept as the thread's very last step.
+    std::promise<void> ended = {};
     bool setUpReported = false;
     bool displayReached = false;
+    bool windowAnswered = false;
+    bool frameShown = false;
 };
 
 // Body of the scanning thread: one call is one run, from opening the window

@@ -10,7 +10,7 @@ namespace scanlet {
 class Scanner;
 
 // The steps of a run in which the libraries it uses set themselves up.
-enum class SetUpStep : unsigned { window, frameSource, firstFrame };
+enum class SetUpStep : unsigned { window, frameSource, firstEvents, firstFrame };
 
 // Has the process's exit end the process scanner's run before whatever the
 // libraries registered for their own exit up to this step.

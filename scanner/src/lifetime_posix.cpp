@@ -5,13 +5,16 @@
 //
 // One list of exit handlers serves the whole process, run last registered
 // first, and the libraries a run uses (the window toolkit, the camera
-// backends) register theirs as they set themselves up, at the run's first
-// window, first camera and first frame. A run still working when those run
-// would meet them torn down, so at each of those steps, once per process, the
-// library registers a handler that ends the run without telling the host. For
-// the same reason a start returns only once the whole setup is done: a host
-// that exits at once would otherwise tear down under the run what the setup
-// is registering. The scanner's own destructor ends a run that is left.
+// backends, the decoders) register theirs as they set themselves up, at the
+// run's first window, first camera, first window events and first frame; the
+// decoders build what they build lazily on a first read during the setup,
+// before the camera. A run still working when those run would meet them torn
+// down, so at each of those steps, once per process, the library registers a
+// handler that ends the run without telling the host. For the same reason a
+// start returns only once the whole setup is done, unless the camera takes
+// more than a few seconds to open: a host that exits at once would otherwise
+// tear down under the run what the setup is registering. The scanner's own
+// destructor ends a run that is left.
 #include "lifetime.h"
 
 #include "scanner.h"

@@ -129,6 +129,13 @@ Decoded RotatingDecoder::decode(const cv::Mat& region)
     return decodeWith(region, method);
 }
 
+void RotatingDecoder::prime(const cv::Mat& image)
+{
+    for (const auto method : all) {
+        decodeWith(image, method);
+    }
+}
+
 void RotatingDecoder::startAt(std::size_t next)
 {
     turn = next % all.size();

@@ -22,6 +22,7 @@ public:
     explicit RotatingDecoder(std::unique_ptr<ImageReader> reader);
 
     Decoded decode(const cv::Mat& region) override;
+    void prime(const cv::Mat& image) override;
 
     // One attempt with the given way, outside the rotation.
     Decoded decodeWith(const cv::Mat& region, ReadingMethod method);

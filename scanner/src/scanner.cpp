@@ -4,11 +4,20 @@
 #include "detection_thread.h"
 #include "lifetime.h"
 
+#include <chrono>
 #include <future>
 #include <iostream>
 #include <system_error>
 
 namespace scanlet {
+namespace {
+
+// A camera usually opens within a second or two; one whose driver hangs in
+// its open call must not hold the host for ever, in the start or in its exit.
+constexpr auto longestSetUpWait = std::chrono::seconds(3);
+constexpr auto longestExitWait = std::chrono::seconds(5);
+
+}
 
 Scanner::Scanner() : makeFrameSource([] { return std::make_unique<Camera>(); }) {}
 
@@ -36,13 +45,14 @@ void Scanner::start(QRCodeDetectedCallback codeCallback, std::int32_t initialCou
     state.beginRun(codeCallback, initialCount, knownCodes, knownCodeCount);
     Run run{state, makeFrameSource(), [] { return makeDecoder(configuredDecoder()); }, display};
     std::future<void> setUpDone = run.setUpDone.get_future();
+    runEnded = run.ended.get_future();
     // Unloaded under a running thread, the library's code would be gone.
     keepLoaded();
     worker = std::thread(qrCodeDetectionThread, std::move(run));
     // A host that exits while the libraries set themselves up would crash in
     // their exit handlers, so the start returns once they are done (or the run
-    // has ended).
-    setUpDone.wait();
+    // has ended), unless the camera takes longer than a host should wait.
+    setUpDone.wait_for(longestSetUpWait);
 }
 
 void Scanner::stop()
@@ -74,6 +84,12 @@ void Scanner::endRunForExit()
     // A host that exits from inside a callback does so on the run's own thread.
     if (worker.get_id() == std::this_thread::get_id()) {
         worker.detach();
+        return;
+    }
+    // A run held in its camera's open call by a hung driver never sees the
+    // request; the process ends without it.
+    if (runEnded.valid() && runEnded.wait_for(longestExitWait) != std::future_status::ready) {
+        letGo(worker);
         return;
     }
     try {

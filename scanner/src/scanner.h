@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -26,7 +27,8 @@ public:
     Scanner& operator=(const Scanner&) = delete;
     ~Scanner();
 
-    // Starts a run unless one exists, and returns once its setup is done.
+    // Starts a run unless one exists, and returns once its setup is done or,
+    // with a camera slow to open, after a few seconds.
     void start(QRCodeDetectedCallback codeCallback, std::int32_t initialCount, const char* const* knownCodes,
                std::int32_t knownCodeCount);
     // Ends the run and returns once it has ended completely.
@@ -51,6 +53,8 @@ private:
     std::mutex controlMutex;
     FrameSourceFactory makeFrameSource;
     std::thread worker;
+    // Ready once the run's thread has done its last step.
+    std::future<void> runEnded;
     // The window toolkit binds to the first thread that opens a window, so every
     // window call of every run goes through this one long-lived thread.
     Display display;

@@ -1,6 +1,12 @@
 #include "host_recorder.h"
 #include "replay_test.h"
 
+#include "faulty_camera.h"
+#include "scanner.h"
+
+#include <chrono>
+#include <future>
+#include <memory>
 #include <stdexcept>
 
 namespace {
@@ -134,6 +140,88 @@ TEST_F(Run, AnExceptionFromTheCodeCallbackEndsTheRunWithTheStateUnlocked)
     stopQRCodeDetector();
     auto lock = host.lock();
     EXPECT_EQ(host.countLines("Unhandled exception in qrCodeDetectionThread: host could not store the code"), 1);
+}
+
+// A camera whose reads failed for a while is opened again, and the run goes
+// on with the codes it has seen and its count.
+TEST_F(Run, ACameraUnpluggedAndPluggedInAgainCarriesOnWithTheRunsCodesAndCount)
+{
+    const std::string source = footage::writeSequence(
+        folder.path().string(), {{centred("alpha"), 6}, {footage::frameWith({}), 6}, {centred("beta"), 6}});
+    scanlet::setFaultyReplaySource(source, {scanlet::FaultyCamera::Fault::unplugged, 8});
+    HostRecorder host;
+    host.start(3);
+    ASSERT_TRUE(host.waitForCodes(2)) << host.errors;
+    EXPECT_EQ(getQRCodeCount(), 5);
+    stopQRCodeDetector();
+
+    auto lock = host.lock();
+    EXPECT_EQ(host.codes, (std::vector<std::string>{"alpha", "beta"}));
+    EXPECT_GE(host.countLines(failedRead), 2);
+    // Plugged in again on the second try; the first says so.
+    EXPECT_EQ(host.countLines("Error: No available camera could be opened."), 1);
+    EXPECT_EQ(host.stoppedCalls, 1);
+}
+
+// A camera that never gives a frame: its window, never shown a picture, still
+// counts as open, and the run goes on trying until the host stops it.
+TEST_F(Run, ACameraThatGivesNoFrameKeepsTheRunTryingUntilItIsStopped)
+{
+    const std::string source = footage::writeSequence(folder.path().string(), {{centred("alpha"), 4}});
+    for (const auto fault : {scanlet::FaultyCamera::Fault::failingReads, scanlet::FaultyCamera::Fault::emptyFrames}) {
+        scanlet::setFaultyReplaySource(source, {fault, 0});
+        HostRecorder host;
+        host.start(0);
+        const std::string line = fault == scanlet::FaultyCamera::Fault::failingReads ? failedRead
+                                                                                     : "Error: Empty frame received.";
+        // Past the point where the camera is opened again.
+        ASSERT_TRUE(host.waitForLine(line, 4)) << host.errors;
+        stopQRCodeDetector();
+        auto lock = host.lock();
+        EXPECT_EQ(host.stoppedCalls, 1);
+        EXPECT_TRUE(host.codes.empty());
+        EXPECT_EQ(host.countLines("Error: No available camera could be opened."), 0);
+    }
+}
+
+// A camera driver that takes its time in its open call.
+class SlowToOpen final : public scanlet::FrameSource {
+public:
+    SlowToOpen(std::unique_ptr<scanlet::FrameSource> frames, std::shared_future<void> driverDone)
+        : frames(std::move(frames)), driverDone(std::move(driverDone))
+    {
+    }
+    bool open() override
+    {
+        driverDone.wait();
+        return frames->open();
+    }
+    bool read(cv::Mat& frame) override { return frames->read(frame); }
+    bool isOpened() const override { return frames->isOpened(); }
+    void release() override { frames->release(); }
+
+private:
+    std::unique_ptr<scanlet::FrameSource> frames;
+    std::shared_future<void> driverDone;
+};
+
+TEST_F(Run, AStartDoesNotWaitForACameraThatHangsInItsOpenCall)
+{
+    const std::string source = footage::writeSequence(folder.path().string(), {{centred("alpha"), 400}});
+    std::promise<void> driver;
+    const std::shared_future<void> driverDone = driver.get_future().share();
+    scanlet::processScanner().setFrameSource([&] {
+        return std::make_unique<SlowToOpen>(std::make_unique<scanlet::ReplayCamera>(source, nullptr), driverDone);
+    });
+    HostRecorder host;
+    auto started = std::async(std::launch::async, [&] { host.start(0); });
+    const bool returned = started.wait_for(std::chrono::minutes(2)) == std::future_status::ready;
+    driver.set_value();
+    ASSERT_TRUE(returned) << "the start waited for the camera's open call";
+    ASSERT_TRUE(host.waitForCodes(1)) << host.errors;
+    stopQRCodeDetector();
+    auto lock = host.lock();
+    EXPECT_EQ(host.stoppedCalls, 1);
 }
 
 }

@@ -2,6 +2,7 @@
 #include "footage.h"
 #include "host_recorder.h"
 
+#include "faulty_camera.h"
 #include "replay_camera.h"
 
 #include <opencv2/imgcodecs.hpp>
@@ -48,16 +49,25 @@ class Window : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // Long enough that frames still flow whenever the test acts.
+        scanlet::setReplaySource(windowFootage());
+        startAndFindWindow();
+    }
+    void TearDown() override { scanlet::setReplaySource(""); }
+
+    std::string windowFootage(int frames = 3000)
+    {
         const std::string text = "window";
         const cv::Mat frame = footage::frameWith({{text, footage::centredIn(scanlet::fullHd, text)}});
-        // Long enough that frames still flow whenever the test acts.
-        scanlet::setReplaySource(footage::writeSequence(folder.path().string(), {{frame, 3000}}));
+        return footage::writeSequence(folder.path().string(), {{frame, frames}});
+    }
+    void startAndFindWindow()
+    {
         host.start(0);
         ASSERT_TRUE(host.waitForCodes(1));
         window = findWindow();
         ASSERT_FALSE(window.empty());
     }
-    void TearDown() override { scanlet::setReplaySource(""); }
 
     footage::ScratchFolder folder{"scanlet-window-test"};
     HostRecorder host;
@@ -128,6 +138,47 @@ TEST_F(Window, EscEndsTheRun)
 
 TEST_F(Window, ClosingTheWindowEndsTheRun)
 {
+    desktop::shell("wmctrl -c '" + title + "'");
+    ASSERT_TRUE(host.waitForStopped());
+    stopQRCodeDetector();
+    auto lock = host.lock();
+    EXPECT_EQ(host.stoppedCalls, 1);
+}
+
+// A camera that stops giving frames after a few: the window keeps its last
+// picture and still answers Esc and its close button.
+class WindowOfAFailingCamera : public Window {
+protected:
+    void SetUp() override {}
+
+    void startFailingAfterAFewFrames(scanlet::FaultyCamera::Fault fault, const std::string& line)
+    {
+        scanlet::setFaultyReplaySource(windowFootage(10), {fault, 10});
+        startAndFindWindow();
+        ASSERT_TRUE(host.waitForLine(line, 2)) << host.errors;
+    }
+};
+
+TEST_F(WindowOfAFailingCamera, KeepsItsLastPictureAndEndsTheRunOnEscWhileReadsFail)
+{
+    startFailingAfterAFewFrames(scanlet::FaultyCamera::Fault::failingReads, "Error: Failed to read frame from camera.");
+    const auto shot = folder.path() / "window.png";
+    cv::Mat image;
+    ASSERT_TRUE(pollUntil([&] {
+        image = desktop::screenshot(window, shot.string()) ? cv::imread(shot.string()) : cv::Mat();
+        return !image.empty() && shownFrame(image).width > 400;
+    })) << "the window lost its picture";
+    EXPECT_FALSE(boundsOf(image, cv::Scalar(150, 0, 0), cv::Scalar(255, 90, 90)).empty()) << "no region outline";
+
+    desktop::shell("xdotool windowactivate --sync " + window + " key Escape");
+    ASSERT_TRUE(host.waitForStopped());
+    stopQRCodeDetector();
+    EXPECT_TRUE(desktop::findWindow(title).empty());
+}
+
+TEST_F(WindowOfAFailingCamera, EndsTheRunWhenClosedWhileFramesComeEmpty)
+{
+    startFailingAfterAFewFrames(scanlet::FaultyCamera::Fault::emptyFrames, "Error: Empty frame received.");
     desktop::shell("wmctrl -c '" + title + "'");
     ASSERT_TRUE(host.waitForStopped());
     stopQRCodeDetector();

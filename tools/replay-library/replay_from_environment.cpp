@@ -1,9 +1,14 @@
 // Developer builds only: a library that replays the footage named by
 // SCANLET_REPLAY_FOOTAGE instead of opening a camera, so that hosts in any
-// language can be tested over known frames. Never installed or shipped.
+// language can be tested over known frames; SCANLET_REPLAY_FAULT, when set,
+// has the camera fail as a field camera does ("failing-reads:N",
+// "empty-frames:N", "unplugged:N" after N good frames). Never installed or
+// shipped.
+#include "faulty_camera.h"
 #include "replay_camera.h"
 
 #include <cstdlib>
+#include <iostream>
 
 namespace {
 
@@ -11,7 +16,16 @@ namespace {
 // the library's own objects first.
 const bool replaying = [] {
     const char* footage = std::getenv("SCANLET_REPLAY_FOOTAGE");
-    scanlet::setReplaySource(footage != nullptr ? footage : "");
+    const std::string source = footage != nullptr ? footage : "";
+    const char* fault = std::getenv("SCANLET_REPLAY_FAULT");
+    if (fault == nullptr || *fault == '\0') {
+        scanlet::setReplaySource(source);
+    } else if (const auto plan = scanlet::parseFaultPlan(fault)) {
+        scanlet::setFaultyReplaySource(source, *plan);
+    } else {
+        std::cerr << "SCANLET_REPLAY_FAULT: no such fault: " << fault << std::endl;
+        scanlet::setReplaySource(source);
+    }
     return true;
 }();
 

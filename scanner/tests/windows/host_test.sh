@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Drives the Windows host under Wine on a virtual display and checks one case:
 #   host_test.sh CASE WINE_RUN WINE_ROOT HOST LIBRARY REPLAY_LIBRARY FOOTAGE_DIR WORK_DIR
-# CASE is one of: runs, unload-in-setup, exit-while-running, protocol, esc, close.
+# CASE is one of: runs, unload-in-setup, exit-while-running, protocol, esc, close,
+# failing-esc, empty-close, unplugged.
 # LIBRARY is the shipped scanlet.dll (no camera here); REPLAY_LIBRARY the
-# developer build that replays FOOTAGE_DIR/sample.avi instead of a camera.
+# developer build that replays FOOTAGE_DIR/sample.avi instead of a camera, and
+# plays a camera's faults as SCANLET_REPLAY_FAULT says.
 set -euo pipefail
 case=$1 wine_run=$2 wine_root=$3 host=$4 library=$5 replay=$6 footage=$7 work=$8
 title="QR Code Reader"
@@ -69,6 +71,23 @@ window_id() {
   done
 }
 
+# The window's picture holds the count caption and the code outlines in pure
+# green and the region outline in pure blue.
+expect_overlays() { # WINDOW_ID
+  import -window "$1" "$work/window.png"
+  colours=$(convert "$work/window.png" -unique-colors txt:- | grep -oE '#(00FF00|0000FF)\b' | sort -u | tr '\n' ' ')
+  [[ "$colours" == "#0000FF #00FF00 " ]] || fail "the window shows no overlays (pure colours found: $colours)"
+}
+
+end_run() { # HOW: esc or close; WINDOW_ID
+  if [[ $1 == esc ]]; then
+    xdotool windowactivate --sync "$2" >/dev/null 2>&1 || xdotool windowfocus --sync "$2"
+    xdotool key Escape
+  else
+    wmctrl -c "$title"
+  fi
+}
+
 scan_and_end() { # HOW: esc or close
   local known expected id size reported
   # Written under Wine, so with CR LF line ends.
@@ -83,16 +102,8 @@ scan_and_end() { # HOW: esc or close
     kill -0 "$host_pid" 2>/dev/null || fail "the host ended during the footage"
     sleep 0.1
   done
-  import -window "$id" "$work/window.png"
-  # The count caption and the code outlines are pure green, the region outline pure blue.
-  colours=$(convert "$work/window.png" -unique-colors txt:- | grep -oE '#(00FF00|0000FF)\b' | sort -u | tr '\n' ' ')
-  [[ "$colours" == "#0000FF #00FF00 " ]] || fail "the window shows no overlays (pure colours found: $colours)"
-  if [[ $1 == esc ]]; then
-    xdotool windowactivate --sync "$id" >/dev/null 2>&1 || xdotool windowfocus --sync "$id"
-    xdotool key Escape
-  else
-    wmctrl -c "$title"
-  fi
+  expect_overlays "$id"
+  end_run "$1" "$id"
   finish 0
   reported=$(sed -n 's/^code: //p' "$work/out.txt")
   [[ "$reported" == "$expected" ]] ||
@@ -100,7 +111,31 @@ scan_and_end() { # HOW: esc or close
   expect_out "scan: count $(wc -l <<<"$expected"), stopped 1 true"
   expect_out "unloaded"
   expect_out "host still running"
-  [[ -z "$(library_lines)" ]] || fail "the library reported errors"
+  if [[ -n "${SCANLET_REPLAY_FAULT:-}" ]]; then
+    # Unplugged, then plugged in again on the second try.
+    expect_err_lines "Error: No available camera could be opened." 1
+    [[ -z "$(library_lines | grep -vxF -e "Error: Failed to read frame from camera." \
+      -e "Error: No available camera could be opened.")" ]] || fail "the library reported other errors"
+  else
+    [[ -z "$(library_lines)" ]] || fail "the library reported errors"
+  fi
+}
+
+# A camera that stops giving frames after a few: the window keeps its last
+# picture and answers Esc or its close button.
+fail_and_end() { # HOW: esc or close; FAILURE_LINE
+  local id lines
+  launch "$replay" scan
+  id=$(window_id)
+  until [[ $(grep -c "^$2" "$work/err.txt" || true) -ge 2 ]]; do
+    kill -0 "$host_pid" 2>/dev/null || fail "the host ended while its camera failed"
+    sleep 0.1
+  done
+  expect_overlays "$id"
+  end_run "$1" "$id"
+  finish 0
+  expect_out "scan: count $(grep -c '^code: ' "$work/out.txt" || true), stopped 1 true"
+  expect_out "host still running"
 }
 
 case $case in
@@ -134,6 +169,15 @@ case $case in
     ;;
   esc | close)
     scan_and_end "$case"
+    ;;
+  failing-esc)
+    SCANLET_REPLAY_FAULT=failing-reads:100 fail_and_end esc "Error: Failed to read frame from camera."
+    ;;
+  empty-close)
+    SCANLET_REPLAY_FAULT=empty-frames:100 fail_and_end close "Error: Empty frame received."
+    ;;
+  unplugged)
+    SCANLET_REPLAY_FAULT=unplugged:90 scan_and_end esc
     ;;
   *)
     echo "unknown case $case" >&2
