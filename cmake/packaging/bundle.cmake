@@ -7,7 +7,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/NOTICE
   DESTINATION . COMPONENT documentation)
 
 set(CPACK_PACKAGE_NAME zorvane-desktop)
-set(CPACK_PACKAGE_VENDOR Zorvane)
+set(CPACK_PACKAGE_VENDOR ${product_vendor})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "ZorvaneRun launcher and scanlet QR scanning library for Windows")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(bundle_name ${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}-windows-x64)
@@ -17,6 +17,33 @@ set(CPACK_GENERATOR ZIP)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_SOURCE_GENERATOR "")
 include(CPack)
+
+# Beside the zip, the symbols of the binaries it ships (cmake/release-symbols.cmake):
+# each binary's PDB and its DWARF file, matched to it by the PDB's GUID and the
+# DWARF file's checksum. `cmake --build --preset windows --target symbols`.
+set(symbols_name ${bundle_name}-symbols)
+set(symbols_zip ${PROJECT_BINARY_DIR}/${symbols_name}.zip)
+set(symbol_files)
+set(symbol_targets)
+foreach(shipped ZorvaneRun scanlet)
+  if(TARGET ${shipped} AND NOT MSVC AND CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    list(APPEND symbol_targets ${shipped})
+    list(APPEND symbol_files $<TARGET_FILE_DIR:${shipped}>/$<TARGET_FILE_BASE_NAME:${shipped}>.pdb
+      $<TARGET_FILE:${shipped}>.debug)
+  endif()
+endforeach()
+if(symbol_files)
+  add_custom_target(symbols
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${symbols_name} ${symbols_zip}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${symbols_name}
+    COMMAND ${CMAKE_COMMAND} -E copy ${symbol_files} ${symbols_name}
+    COMMAND ${CMAKE_COMMAND} -E tar cf ${symbols_zip} --format=zip ${symbols_name}
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${symbols_name}
+    WORKING_DIRECTORY ${PROJECT_BINARY_DIR}
+    COMMENT "Packing the shipped binaries' symbols into ${symbols_name}.zip"
+    VERBATIM)
+  add_dependencies(symbols ${symbol_targets})
+endif()
 
 if(BUILD_TESTING)
   # Unpacks the zip into an empty folder and runs the launcher from there

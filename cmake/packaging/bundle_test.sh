@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Makes the release zip with CPack, unpacks it into an empty folder, checks
-# that it holds what the product team is promised and nothing else, and runs
+# that it holds what the product team is promised and nothing else, checks the
+# symbols archive beside it against the unpacked binaries, and runs
 # the unpacked launcher under Wine in a folder with the stand-in server and
 # client, through the launcher's own run test. When the bundle carries the
 # library, hosts built against the unpacked bundle with MinGW-w64 and with an
@@ -66,6 +67,13 @@ done)
 [[ -z "$unexpected" ]] || fail "the bundle holds files it should not: $unexpected"
 cmp -s "$root/LICENSE" "$(dirname "$0")/../../LICENSE" || fail "the bundle's LICENSE is not the project's"
 echo "contents: ${expected[*]}"
+
+# The symbols archive that ships beside the zip, against the binaries in it.
+cmake --build "$build" --target symbols >"$work/symbols.log" 2>&1 ||
+  { cat "$work/symbols.log" >&2; fail "the symbols archive could not be made"; }
+binaries=(bin/ZorvaneRun.exe)
+[[ "$library" == yes ]] && binaries+=(bin/scanlet.dll)
+"$(dirname "$0")/symbols_test.sh" "$root" "$build/$name-symbols.zip" "$work/symbols" "${binaries[@]}"
 
 "$python" "$run_test" normal --wine-run "$wine_run" --wine-root "$wine_root" \
   --launcher "$root/bin/ZorvaneRun.exe" --server "$server" --client "$client" --work "$work/runs"
