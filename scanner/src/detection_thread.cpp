@@ -148,6 +148,10 @@ void scanFrames(Run& run, Decoder& decoder)
 {
     DetectorState& state = run.state;
     Outage outage;
+    // One frame for the whole run, read into again and again: a new 6 MB
+    // image each time costs the system's page faults on Windows, where a
+    // block that large is not kept for reuse.
+    cv::Mat frame;
     while (state.running && !state.stopRequested) {
         if (outage.cameraLost()) {
             if (!reopenFrames(run)) {
@@ -159,7 +163,6 @@ void scanFrames(Run& run, Decoder& decoder)
             outage.end();
         }
 
-        cv::Mat frame;
         const bool read = run.frames->read(frame);
         if (!read || frame.empty()) {
             std::cerr << (read ? "Error: Empty frame received." : "Error: Failed to read frame from camera.")

@@ -20,16 +20,14 @@ constexpr double stretchTail = 0.01;
 // part of a decoding attempt.
 constexpr int histogramStride = 4;
 
-cv::Mat sharpened(const cv::Mat& grey)
+const cv::Mat& sharpened(const cv::Mat& grey, cv::Mat& blurred, cv::Mat& sharp)
 {
-    cv::Mat blurred;
     cv::blur(grey, blurred, {sharpeningWindow, sharpeningWindow});
-    cv::Mat sharp;
     cv::addWeighted(grey, 2.0, blurred, -1.0, 0.0, sharp);
     return sharp;
 }
 
-cv::Mat stretched(const cv::Mat& grey)
+const cv::Mat& stretched(const cv::Mat& grey, cv::Mat& result)
 {
     std::array<int, 256> histogram{};
     int samples = 0;
@@ -56,15 +54,14 @@ cv::Mat stretched(const cv::Mat& grey)
     for (int value = 0; value < 256; ++value) {
         lookUp.at<uchar>(value) = cv::saturate_cast<uchar>(255.0 * (value - low) / (high - low));
     }
-    cv::Mat result;
     cv::LUT(grey, lookUp, result);
     return result;
 }
 
 // At full size, so that small modules keep their width in both copies.
-cv::Mat bothPolarities(const cv::Mat& grey)
+const cv::Mat& bothPolarities(const cv::Mat& grey, cv::Mat& sideBySide)
 {
-    cv::Mat sideBySide(grey.rows, grey.cols * 2, CV_8U);
+    sideBySide.create(grey.rows, grey.cols * 2, CV_8U);
     grey.copyTo(sideBySide.colRange(0, grey.cols));
     cv::bitwise_not(grey, sideBySide.colRange(grey.cols, sideBySide.cols));
     return sideBySide;
@@ -72,13 +69,13 @@ cv::Mat bothPolarities(const cv::Mat& grey)
 
 // The region beside its central half at twice the size, in an image of the
 // same height: the zoom is cut to the region's size.
-cv::Mat zoomedCentre(const cv::Mat& grey)
+const cv::Mat& zoomedCentre(const cv::Mat& grey, cv::Mat& sideBySide)
 {
     const cv::Rect centre(grey.cols / 4, grey.rows / 4, grey.cols / 2, grey.rows / 2);
     if (centre.empty()) {
         return grey;
     }
-    cv::Mat sideBySide(grey.rows, grey.cols * 2, CV_8U);
+    sideBySide.create(grey.rows, grey.cols * 2, CV_8U);
     grey.copyTo(sideBySide.colRange(0, grey.cols));
     cv::resize(grey(centre), sideBySide(cv::Rect(grey.cols, 0, centre.width * 2, centre.height * 2)),
                {centre.width * 2, centre.height * 2}, 0, 0, cv::INTER_LINEAR);
@@ -151,21 +148,21 @@ Decoded RotatingDecoder::decodeWith(const cv::Mat& region, ReadingMethod method)
     if (region.empty()) {
         return {};
     }
-    const cv::Mat grey = greyOf(region);
+    const cv::Mat& grey = greyOf(region);
     switch (method) {
     case ReadingMethod::plain:
     case ReadingMethod::globalThreshold:
     case ReadingMethod::windowMean: return reader->read(grey, method);
-    case ReadingMethod::sharpened: return reader->read(sharpened(grey), method);
+    case ReadingMethod::sharpened: return reader->read(sharpened(grey, images.blurred, images.prepared), method);
     case ReadingMethod::stretched:
-    case ReadingMethod::fixedThreshold: return reader->read(stretched(grey), method);
+    case ReadingMethod::fixedThreshold: return reader->read(stretched(grey, images.prepared), method);
     case ReadingMethod::bothPolarities: {
-        Decoded decoded = reader->read(bothPolarities(grey), method);
+        Decoded decoded = reader->read(bothPolarities(grey, images.sideBySide), method);
         fromInverted(decoded.corners, grey.cols);
         return decoded;
     }
     case ReadingMethod::zoomedCentre: {
-        Decoded decoded = reader->read(zoomedCentre(grey), method);
+        Decoded decoded = reader->read(zoomedCentre(grey, images.sideBySide), method);
         fromZoomed(decoded.corners, grey.size());
         return decoded;
     }
@@ -173,23 +170,15 @@ Decoded RotatingDecoder::decodeWith(const cv::Mat& region, ReadingMethod method)
     return {};
 }
 
-cv::Mat RotatingDecoder::greyOf(const cv::Mat& region) const
+const cv::Mat& RotatingDecoder::greyOf(const cv::Mat& region)
 {
     if (region.depth() != CV_8U) {
         throw DecoderError(reader->source(), "unsupported pixel depth: " + std::to_string(region.depth()));
     }
     switch (region.channels()) {
     case 1: return region;
-    case 3: {
-        cv::Mat grey;
-        cv::cvtColor(region, grey, cv::COLOR_BGR2GRAY);
-        return grey;
-    }
-    case 4: {
-        cv::Mat grey;
-        cv::cvtColor(region, grey, cv::COLOR_BGRA2GRAY);
-        return grey;
-    }
+    case 3: cv::cvtColor(region, images.grey, cv::COLOR_BGR2GRAY); return images.grey;
+    case 4: cv::cvtColor(region, images.grey, cv::COLOR_BGRA2GRAY); return images.grey;
     default: throw DecoderError(reader->source(), "unsupported number of channels: " + std::to_string(region.channels()));
     }
 }

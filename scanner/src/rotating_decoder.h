@@ -36,8 +36,20 @@ public:
     std::vector<ReadingMethod> ways() const;
 
 private:
-    cv::Mat greyOf(const cv::Mat& region) const;
+    // The images a frame's region is prepared into, kept from frame to frame:
+    // each is half a megabyte or more, and memory that large, freed and asked
+    // for again on every frame, costs page faults wherever the allocator hands
+    // it back to the system, as Windows' does.
+    struct Images {
+        cv::Mat grey;
+        cv::Mat blurred;
+        cv::Mat prepared;
+        cv::Mat sideBySide;
+    };
 
+    const cv::Mat& greyOf(const cv::Mat& region);
+
+    Images images;
     std::unique_ptr<ImageReader> reader;
     std::vector<ReadingMethod> all;
     std::size_t turn = 0;
