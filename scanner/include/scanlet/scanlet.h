@@ -45,6 +45,8 @@ typedef void (*QRCodeDetectionStoppedCallback)(bool stopped);
  * Starts a run. The count starts at initialCount; the knownCodeCount strings of
  * knownCodes are treated as already seen in this run and are never reported.
  * codeCallback may be NULL (codes are then counted but not reported).
+ * A camera that stops giving frames does not end the run: the library opens
+ * it again, about once a second, until one opens or the run is ended.
  */
 SCANLET_API void startQRCodeDetector(QRCodeDetectedCallback codeCallback, int32_t initialCount,
                                      const char* const* knownCodes, int32_t knownCodeCount);
