@@ -131,18 +131,39 @@ TEST_F(Acceptance, SeenAndKnownCodesAreOutlinedButNotCountedAgain)
     EXPECT_EQ(reported, std::vector<std::string>{"fresh"});
 }
 
-TEST_F(Acceptance, TextsAreComparedAsWholeByteStrings)
+TEST_F(Acceptance, TextsAreComparedByteForByte)
 {
-    const std::string withNul("ab\0cd", 5);
-    const std::string otherAfterNul("ab\0ce", 5);
-    for (const std::string& text : {std::string("Code"), std::string("code"), std::string("code "), withNul,
-                                    otherAfterNul}) {
+    for (const std::string& text : {"Code", "code", "code ", "c\xC3\xB6de", "co\xEF\xBF\xBD" "de"}) {
         detect(text, square());
     }
     EXPECT_EQ(state.count(), 5);
-    EXPECT_TRUE(state.hasSeen(withNul));
-    // A C callback sees the text up to its first NUL.
-    EXPECT_EQ(reported.back(), "ab");
+    EXPECT_EQ(reported, (std::vector<std::string>{"Code", "code", "code ", "c\xC3\xB6de", "co\xEF\xBF\xBD" "de"}));
+}
+
+// The host receives a C string: what it sees of a text, the bytes before a
+// first NUL, is what is compared with the codes seen, counted and delivered.
+TEST_F(Acceptance, TextsWithNulBytesCountAsWhatTheHostSees)
+{
+    using scanlet::Detection;
+    const char* known[] = {"known"};
+    state.beginRun(recordCode, 0, known, 1);
+    EXPECT_EQ(detect(std::string("ab\0cd", 5), square()), Detection::Accepted);
+    EXPECT_EQ(detect(std::string("ab\0ce", 5), square()), Detection::AlreadySeen);
+    EXPECT_EQ(detect("ab", square()), Detection::AlreadySeen);
+    EXPECT_EQ(detect(std::string("known\0x", 7), square()), Detection::AlreadySeen);
+    EXPECT_TRUE(outlined());
+    EXPECT_TRUE(state.hasSeen("ab"));
+    EXPECT_FALSE(state.hasSeen(std::string("ab\0cd", 5)));
+
+    for (const std::string& nothingShown : {std::string("\0", 1), std::string("\0payload", 8),
+                                            std::string("\0\0", 2)}) {
+        SCOPED_TRACE(::testing::PrintToString(nothingShown));
+        EXPECT_EQ(detect(nothingShown, square()), Detection::NothingRead);
+        EXPECT_FALSE(outlined());
+    }
+    EXPECT_FALSE(state.hasSeen(""));
+    EXPECT_EQ(state.count(), 1);
+    EXPECT_EQ(reported, std::vector<std::string>{"ab"});
 }
 
 TEST_F(Acceptance, WithoutCallbackCodesAreStillCounted)
