@@ -133,11 +133,11 @@ TEST_F(Acceptance, SeenAndKnownCodesAreOutlinedButNotCountedAgain)
 
 TEST_F(Acceptance, TextsAreComparedByteForByte)
 {
-    for (const std::string& text : {"Code", "code", "code ", "c\xC3\xB6de", "co\xEF\xBF\xBD" "de"}) {
+    for (const std::string& text : {"Code", "code", "code ", "c\xC3\xB6" "de", "co\xEF\xBF\xBD" "de"}) {
         detect(text, square());
     }
     EXPECT_EQ(state.count(), 5);
-    EXPECT_EQ(reported, (std::vector<std::string>{"Code", "code", "code ", "c\xC3\xB6de", "co\xEF\xBF\xBD" "de"}));
+    EXPECT_EQ(reported, (std::vector<std::string>{"Code", "code", "code ", "c\xC3\xB6" "de", "co\xEF\xBF\xBD" "de"}));
 }
 
 // The host receives a C string: what it sees of a text, the bytes before a
@@ -383,6 +383,59 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"Utf8WithByteOrderMark", {{"\xEF\xBB\xBFGrüße", ""}}, "\xEF\xBB\xBFGrüße"},
         TextCase{"AsciiThenKanjiMode", {{"No. ", ""}, {"\x93\x8C", "Shift_JIS"}}, "No. 東"},
         TextCase{"Binary", {{binary, ""}}, scanlet::latin1ToUtf8(binary)}),
+    [](const ::testing::TestParamInfo<TextCase>& info) { return info.param.name; });
+
+const std::string replacement = "\xEF\xBF\xBD";
+
+std::vector<scanlet::Segment> emptySegmentsAround(const std::string& bytes)
+{
+    std::vector<scanlet::Segment> payload(3000, {"", scanlet::characterSetOfEci(26)});
+    payload.insert(payload.begin() + 1500, {bytes, ""});
+    return payload;
+}
+
+// Payloads that are broken in the character set the code names or the guess
+// chooses: each sequence that is no character of it becomes one U+FFFD, in the
+// same places on every platform, and the bytes after it read as they are.
+INSTANTIATE_TEST_SUITE_P(
+    HostilePayloads, TextOfPayload,
+    ::testing::Values(
+        // A lead without its followers, an overlong form's start, a surrogate's,
+        // and a four-byte sequence cut off at the end.
+        TextCase{"BrokenUtf8WithItsEci",
+                 {{"a\xC3(b\xE0\x80\xAF z\xED\xA0\x80!\xF0\x9F\x99", scanlet::characterSetOfEci(26)}},
+                 "a" + replacement + "(b" + replacement + replacement + replacement + " z" + replacement +
+                     replacement + replacement + "!" + replacement},
+        TextCase{"Utf16OfAnOddLength", {{std::string("\x00\x41\x00", 3), scanlet::characterSetOfEci(25)}},
+                 "A" + replacement},
+        TextCase{"Utf16WithLoneSurrogates",
+                 {{std::string("\xD8\x3D\x00\x41\xDC\x00\xD8\x3D\xDE\x42", 10), scanlet::characterSetOfEci(25)}},
+                 replacement + "A" + replacement + "🙂"},
+        TextCase{"Utf16StartingWithNul", {{std::string("\x00\x00\x00\x41", 4), scanlet::characterSetOfEci(25)}},
+                 std::string("\0A", 2)},
+        TextCase{"AsciiWithHighBytes", {{"ok\xFF\x80!", scanlet::characterSetOfEci(27)}},
+                 "ok" + replacement + replacement + "!"},
+        // Kanji mode values that are no character: unassigned rows, and a
+        // value whose second byte cannot end a pair.
+        TextCase{"KanjiModeUnassignedAndBrokenValues",
+                 {{"\x93\x8C\x85\x40\xEB\x40\x9F\xFF\x8B\x9E", "Shift_JIS"}},
+                 "東" + replacement + replacement + replacement + replacement + "京"},
+        TextCase{"Latin1EciThenKanjiMode",
+                 {{"caf\xE9 ", scanlet::characterSetOfEci(3)}, {"\x93\x8C", "Shift_JIS"}},
+                 "café 東"},
+        TextCase{"HanziModeBrokenPair", {{"\xD6\xD0\xA1 x", "GB2312"}}, "中" + replacement + " x"},
+        TextCase{"Gb18030CutOff", {{"\xB6\xFE\x81\x30\x81", scanlet::characterSetOfEci(32)}},
+                 "二" + replacement + "0" + replacement},
+        TextCase{"EucKrAsWindowsReadsIt", {{"\xC7\xD1\x81\x41\xFF", scanlet::characterSetOfEci(30)}},
+                 "한갂" + replacement},
+        TextCase{"Big5BrokenPair", {{"\xA4\xA4\xA4\x20", scanlet::characterSetOfEci(28)}},
+                 "中" + replacement + " "},
+        TextCase{"CodePageUndefinedByte", {{"\x80\x81x", scanlet::characterSetOfEci(23)}}, "€" + replacement + "x"},
+        TextCase{"Iso8859PartThreeHole", {{"a\xA5" "b", scanlet::characterSetOfEci(5)}}, "a" + replacement + "b"},
+        // Valid Shift_JIS by its byte ranges, with a pair no table assigns.
+        TextCase{"GuessedShiftJisWithAnUnassignedPair", {{"\x82\xA0\x85\x40\x82\xA2", ""}},
+                 "あ" + replacement + "い"},
+        TextCase{"ThousandsOfEmptySegments", emptySegmentsAround("\x82\xA0\x82\xA2\x82\xA4"), "あいう"}),
     [](const ::testing::TestParamInfo<TextCase>& info) { return info.param.name; });
 
 // Whatever turn of its ways of reading a frame meets, the configured decoder
