@@ -58,6 +58,10 @@ int main(int argc, char** argv)
     };
 
     write("byte-count-past-the-end", BitWriter().put(byteMode, 4).put(255, smallByteCount).putBytes("ab"));
+    // A byte mode header in the last twelve bits of version 1's nineteen
+    // codewords, whose count finds no bits left.
+    write("byte-count-at-the-very-end",
+          bytesIn({}, std::string(16, 'b')).put(byteMode, 4).put(5, smallByteCount), 1);
     write("numeric-count-past-the-end", BitWriter().put(numeric, 4).put(1000, 10).put(123, 10));
     write("eci-beyond-its-range", BitWriter().put(eci, 4).put(0xFFFFFF, 24).put(byteMode, 4).put(1, 8).put('x', 8));
     write("eci-lead-byte-reserved", BitWriter().put(eci, 4).put(0xF0, 8).put(byteMode, 4).put(1, 8).put('x', 8));
