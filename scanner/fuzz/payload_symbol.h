@@ -31,6 +31,29 @@ inline Symbol decode(const std::uint8_t* data, std::size_t size)
     return symbol;
 }
 
+// How the whole-reader target draws and reads a symbol, from the bits of the
+// first two bytes that decode leaves unused, so that the payload parser's
+// inputs serve both targets: a seed draws with mask 0, three pixels a module,
+// at the rotation's first way.
+struct Drawing {
+    int mask = 0;
+    // The fewest pixels at which both decoders read every version.
+    int moduleSize = 3;
+    // Which of the rotation's ways reads it, modulo their number.
+    int turn = 0;
+};
+
+inline Drawing drawingOf(const std::uint8_t* data, std::size_t size)
+{
+    Drawing drawing;
+    if (size >= 2) {
+        drawing.moduleSize = 3 + data[0] / 40 % 2;
+        drawing.mask = data[1] >> 2 & 7;
+        drawing.turn = data[1] >> 5;
+    }
+    return drawing;
+}
+
 inline std::vector<std::uint8_t> encode(const Symbol& symbol)
 {
     std::vector<std::uint8_t> data{static_cast<std::uint8_t>(symbol.version - 1),
