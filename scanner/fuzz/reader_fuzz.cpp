@@ -20,8 +20,9 @@ namespace {
 // Decoder failures are reported on std::cerr; thousands of them would bury the fuzzer's own output.
 std::ostringstream discarded;
 
-// A camera frame with the symbol in the middle of its region, the region no
-// larger than the symbol needs, so that each input costs a few decodes.
+// A camera frame whose region is exactly the drawn symbol, quiet zone
+// included: a larger region would cost every input more decoding and read no
+// more of the payload.
 cv::Mat frameWith(const cv::Mat& symbol)
 {
     cv::Mat frame(symbol.size() * 2, CV_8UC3, cv::Scalar::all(180));
