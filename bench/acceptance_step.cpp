@@ -4,7 +4,10 @@
 // it finds but cannot read, and pixel noise. The decoder the library had
 // before it took turns over ways of reading runs beside them as the baseline
 // where the platform has it, and the default decoder's ways of reading each on
-// their own. Times are the frame clock's (frame_clock.h): the process's CPU
+// their own; and the costliest payloads a code can carry, a version 40 symbol
+// of thousands of segments and one of the largest byte payload, beside a
+// version 40 symbol of a short text that tells the symbol's cost from the
+// payload's. Times are the frame clock's (frame_clock.h): the process's CPU
 // time on Linux, wall-clock time under Wine; the counters' names say which.
 // Besides the mean, each run gives its median frame: a decoder taking turns
 // costs more on some frames than on others; and its worst frame, which bounds
@@ -15,12 +18,15 @@
 #include "detector_state.h"
 #include "footage.h"
 #include "frame_clock.h"
+#include "payload_symbol.h"
 #include "pinned_decoder.h"
+#include "qr_symbol_builder.h"
 
 #include <benchmark/benchmark.h>
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
+#include <cstdint>
 #include <mutex>
 #include <string>
 
@@ -97,6 +103,52 @@ cv::Mat unreadableCode()
     return footage::scaledModules(modules, moduleSize);
 }
 
+constexpr int largest = 40;
+constexpr int levelL = 1;
+
+// Version 40 at level L, the most data codewords a symbol holds, drawn at the
+// largest module size whose symbol, with a quiet zone of one module, fits the
+// region's height.
+cv::Mat largestSymbol(const std::string& codewords)
+{
+    return qr_symbol_builder::render(qr_symbol_builder::modules(largest, levelL, 0, codewords), 3, 1);
+}
+
+// Byte mode segments with a count field of version 40's 16 bits.
+void putBytes(payload_symbol::BitWriter& stream, const std::string& bytes)
+{
+    stream.put(0x4, 4).put(static_cast<std::uint32_t>(bytes.size()), 16).putBytes(bytes);
+}
+
+// As many empty segments as fit, then one byte, so that the code is accepted.
+cv::Mat thousandsOfSegments()
+{
+    payload_symbol::BitWriter stream;
+    for (int i = 0; i < 1100; ++i) {
+        putBytes(stream, "");
+    }
+    putBytes(stream, "x");
+    return largestSymbol(stream.codewords());
+}
+
+// A short text and the padding an ordinary writer fills the symbol with.
+cv::Mat largestSymbolOfShortText()
+{
+    return largestSymbol(qr_symbol_builder::byteModeCodewords(payload, largest, levelL));
+}
+
+// 2,953 bytes, all of them outside ASCII, for the character set guess to weigh.
+cv::Mat largestPayload()
+{
+    std::string bytes(2953, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        bytes[i] = static_cast<char>(0x80 + i % 0x80);
+    }
+    payload_symbol::BitWriter stream;
+    putBytes(stream, bytes);
+    return largestSymbol(stream.codewords());
+}
+
 using MakeDecoder = std::function<std::unique_ptr<scanlet::Decoder>()>;
 
 void measure(benchmark::State& run, const MakeDecoder& make, const cv::Mat& frame)
@@ -160,6 +212,9 @@ void registerAll()
         {"noise", noise(0)},
         {"fine_noise", noise(1)},
         {"dark_high_gain", noise(2)},
+        {"version_40_short_text", placedCentrally(largestSymbolOfShortText())},
+        {"thousands_of_segments", placedCentrally(thousandsOfSegments())},
+        {"largest_payload", placedCentrally(largestPayload())},
     };
     for (const auto& [name, make] : decoders()) {
         for (const auto& [scene, frame] : scenes) {

@@ -14,7 +14,7 @@ enum class Detection {
     Accepted,
     // A code already reported in this run, or one of the host's known codes: outlined only.
     AlreadySeen,
-    // Nothing decoded.
+    // Nothing decoded, or a text with nothing before its first NUL byte.
     NothingRead,
     // A text decoded, but not located by four corners all inside the region.
     OutsideRegion,

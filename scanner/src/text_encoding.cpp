@@ -1,5 +1,6 @@
 #include "text_encoding.h"
 
+#include "character_pieces.h"
 #include "character_set.h"
 #include "character_set_guess.h"
 
@@ -53,9 +54,127 @@ bool skipCodePoint(const std::string& text, std::size_t& i)
     return true;
 }
 
-bool isAscii(const std::string& bytes)
+// U+FFFD, the character that stands for a sequence that is no text.
+const std::string replacementCharacter = "\xEF\xBF\xBD";
+
+// The length of the longest start of a sequence at i that a well-formed one
+// could begin with, at least one: what one U+FFFD replaces, as Unicode
+// recommends, so that the bytes after a broken sequence are read as they are.
+std::size_t brokenSequenceLength(const std::string& text, std::size_t i)
 {
-    return std::none_of(bytes.begin(), bytes.end(), [](char c) { return c & 0x80; });
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const std::size_t length = sequenceLength(lead);
+    // The second byte's range also rules out overlong forms, surrogates and
+    // points beyond Unicode.
+    const unsigned char low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+    const unsigned char high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+    std::size_t taken = 1;
+    while (taken < length && i + taken < text.size()) {
+        const auto next = static_cast<unsigned char>(text[i + taken]);
+        const bool fits = taken == 1 ? next >= low && next <= high : (next & 0xC0) == 0x80;
+        if (!fits) {
+            break;
+        }
+        ++taken;
+    }
+    return taken;
+}
+
+std::string utf8WithReplacements(const std::string& bytes)
+{
+    std::string text;
+    for (std::size_t i = 0; i < bytes.size();) {
+        const std::size_t start = i;
+        if (skipCodePoint(bytes, i)) {
+            text.append(bytes, start, i - start);
+        } else {
+            text += replacementCharacter;
+            i += brokenSequenceLength(bytes, i);
+        }
+    }
+    return text;
+}
+
+std::string asciiWithReplacements(const std::string& bytes)
+{
+    std::string text;
+    for (const char byte : bytes) {
+        if (byte & 0x80) {
+            text += replacementCharacter;
+        } else {
+            text += byte;
+        }
+    }
+    return text;
+}
+
+void appendCodePoint(std::string& text, std::uint32_t point)
+{
+    if (point < 0x80) {
+        text += static_cast<char>(point);
+    } else if (point < 0x800) {
+        text += static_cast<char>(0xC0 | (point >> 6));
+        text += static_cast<char>(0x80 | (point & 0x3F));
+    } else if (point < 0x10000) {
+        text += static_cast<char>(0xE0 | (point >> 12));
+        text += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
+        text += static_cast<char>(0x80 | (point & 0x3F));
+    } else {
+        text += static_cast<char>(0xF0 | (point >> 18));
+        text += static_cast<char>(0x80 | ((point >> 12) & 0x3F));
+        text += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
+        text += static_cast<char>(0x80 | (point & 0x3F));
+    }
+}
+
+bool isHighSurrogate(std::uint32_t unit)
+{
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+bool isLowSurrogate(std::uint32_t unit)
+{
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+// A surrogate without its partner and an odd last byte each become U+FFFD.
+std::string utf16BigEndianWithReplacements(const std::string& bytes)
+{
+    const auto unitAt = [&](std::size_t i) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i]) << 8 | static_cast<unsigned char>(bytes[i + 1]));
+    };
+    std::string text;
+    std::size_t i = 0;
+    for (; i + 1 < bytes.size(); i += 2) {
+        const std::uint32_t unit = unitAt(i);
+        if (isHighSurrogate(unit) && i + 3 < bytes.size() && isLowSurrogate(unitAt(i + 2))) {
+            appendCodePoint(text, 0x10000 + ((unit - 0xD800) << 10) + (unitAt(i + 2) - 0xDC00));
+            i += 2;
+        } else if (isHighSurrogate(unit) || isLowSurrogate(unit)) {
+            text += replacementCharacter;
+        } else {
+            appendCodePoint(text, unit);
+        }
+    }
+    if (i < bytes.size()) {
+        text += replacementCharacter;
+    }
+    return text;
+}
+
+// Bytes in a set the platform converts. The sequences that are no character
+// of the set become U+FFFD each, cut by the set's byte ranges alone, so that a
+// broken payload reads the same wherever it is read.
+std::string textInSet(const std::string& bytes, const std::string& characterSet)
+{
+    if (auto text = convertToUtf8(bytes, characterSet)) {
+        return std::move(*text);
+    }
+    std::string text;
+    for (const auto& piece : convertEachToUtf8(characterPiecesOf(bytes, characterSet), characterSet)) {
+        text += piece ? *piece : replacementCharacter;
+    }
+    return text;
 }
 
 // Bytes in a set the code does not name.
@@ -66,9 +185,7 @@ std::string unnamedText(const std::string& bytes)
     }
     const std::string guess = guessedCharacterSet(bytes);
     if (guess == "CP932") {
-        if (auto text = convertToUtf8(bytes, guess)) {
-            return std::move(*text);
-        }
+        return textInSet(bytes, guess);
     }
     if (guess.empty()) {
         // Chinese text written in GB18030 without a designator is often valid
@@ -86,15 +203,22 @@ std::string namedText(const Segment& segment)
     if (set == "ISO-8859-1" || set == "binary") {
         return latin1ToUtf8(segment.bytes);
     }
-    if ((set == "UTF-8" && isUtf8(segment.bytes)) || (set == "ASCII" && isAscii(segment.bytes))) {
-        return segment.bytes;
+    if (set == "UTF-8") {
+        return utf8WithReplacements(segment.bytes);
     }
-    // Windows' own reading of Shift_JIS, and GB18030 for the sets it extends.
-    const std::string platformName = set == "Shift_JIS" ? "CP932" : set == "GB2312" || set == "GBK" ? "GB18030" : set;
-    if (auto text = convertToUtf8(segment.bytes, platformName)) {
-        return std::move(*text);
+    if (set == "ASCII") {
+        return asciiWithReplacements(segment.bytes);
     }
-    return unnamedText(segment.bytes);
+    if (set == "UTF-16BE") {
+        return utf16BigEndianWithReplacements(segment.bytes);
+    }
+    // Windows' own readings: code page 932 for Shift_JIS, and Unified Hangul
+    // Code for EUC-KR; GB18030 for the sets it extends.
+    const std::string platformName = set == "Shift_JIS"                ? "CP932"
+                                     : set == "EUC-KR"                 ? "CP949"
+                                     : set == "GB2312" || set == "GBK" ? "GB18030"
+                                                                       : set;
+    return textInSet(segment.bytes, platformName);
 }
 
 }

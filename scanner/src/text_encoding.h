@@ -18,8 +18,11 @@ struct Segment {
 // together: UTF-8 (with or without a byte order mark) keeps its bytes, other
 // text is read in the set its bytes show (guessedCharacterSet). Bytes that are
 // no text in any of them get one character per byte, from which the host can
-// recover them. Shift_JIS is read as Windows reads it, code page 932, on every
-// platform, so a code gives the same text wherever it is read.
+// recover them. In the set the code names or the guess chooses, each sequence
+// that is no character of it becomes U+FFFD, cut by the set's byte ranges.
+// Shift_JIS is read as Windows reads it, code page 932, and EUC-KR as its
+// Unified Hangul Code, on every platform, so a code gives the same text
+// wherever it is read.
 std::string textOf(const std::vector<Segment>& payload);
 
 // The name of the character set an ECI designator assigns; "binary" for

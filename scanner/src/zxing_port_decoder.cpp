@@ -1,6 +1,6 @@
 #include "image_reader.h"
+#include "port_payload.h"
 #include "rotating_decoder.h"
-#include "text_encoding.h"
 
 #include <imgsource.hpp>
 #include <zxing/binarybitmap.hpp>
@@ -147,20 +147,7 @@ private:
         if (error.ErrCode() || result.empty()) {
             return {};
         }
-        return {deliveredText(*result), cornersOf(*result, scale)};
-    }
-
-    // The payload's segments with the character sets the code names for
-    // them; the set the port reports for the whole is a guess of its own.
-    static std::string deliveredText(const zxing::Result& result)
-    {
-        std::vector<Segment> payload;
-        for (const auto& segment : result.getSegments()) {
-            payload.push_back({segment.bytes, !segment.modeCharset.empty() ? segment.modeCharset
-                                              : segment.eci >= 0           ? characterSetOfEci(segment.eci)
-                                                                           : std::string()});
-        }
-        return scanlet::textOf(payload);
+        return {textOfPortSegments(result->getSegments()), cornersOf(*result, scale)};
     }
 
     // The reader's corners come bottom-left, top-left, top-right,

@@ -131,18 +131,39 @@ TEST_F(Acceptance, SeenAndKnownCodesAreOutlinedButNotCountedAgain)
     EXPECT_EQ(reported, std::vector<std::string>{"fresh"});
 }
 
-TEST_F(Acceptance, TextsAreComparedAsWholeByteStrings)
+TEST_F(Acceptance, TextsAreComparedByteForByte)
 {
-    const std::string withNul("ab\0cd", 5);
-    const std::string otherAfterNul("ab\0ce", 5);
-    for (const std::string& text : {std::string("Code"), std::string("code"), std::string("code "), withNul,
-                                    otherAfterNul}) {
+    for (const std::string& text : {"Code", "code", "code ", "c\xC3\xB6" "de", "co\xEF\xBF\xBD" "de"}) {
         detect(text, square());
     }
     EXPECT_EQ(state.count(), 5);
-    EXPECT_TRUE(state.hasSeen(withNul));
-    // A C callback sees the text up to its first NUL.
-    EXPECT_EQ(reported.back(), "ab");
+    EXPECT_EQ(reported, (std::vector<std::string>{"Code", "code", "code ", "c\xC3\xB6" "de", "co\xEF\xBF\xBD" "de"}));
+}
+
+// The host receives a C string: what it sees of a text, the bytes before a
+// first NUL, is what is compared with the codes seen, counted and delivered.
+TEST_F(Acceptance, TextsWithNulBytesCountAsWhatTheHostSees)
+{
+    using scanlet::Detection;
+    const char* known[] = {"known"};
+    state.beginRun(recordCode, 0, known, 1);
+    EXPECT_EQ(detect(std::string("ab\0cd", 5), square()), Detection::Accepted);
+    EXPECT_EQ(detect(std::string("ab\0ce", 5), square()), Detection::AlreadySeen);
+    EXPECT_EQ(detect("ab", square()), Detection::AlreadySeen);
+    EXPECT_EQ(detect(std::string("known\0x", 7), square()), Detection::AlreadySeen);
+    EXPECT_TRUE(outlined());
+    EXPECT_TRUE(state.hasSeen("ab"));
+    EXPECT_FALSE(state.hasSeen(std::string("ab\0cd", 5)));
+
+    for (const std::string& nothingShown : {std::string("\0", 1), std::string("\0payload", 8),
+                                            std::string("\0\0", 2)}) {
+        SCOPED_TRACE(::testing::PrintToString(nothingShown));
+        EXPECT_EQ(detect(nothingShown, square()), Detection::NothingRead);
+        EXPECT_FALSE(outlined());
+    }
+    EXPECT_FALSE(state.hasSeen(""));
+    EXPECT_EQ(state.count(), 1);
+    EXPECT_EQ(reported, std::vector<std::string>{"ab"});
 }
 
 TEST_F(Acceptance, WithoutCallbackCodesAreStillCounted)
@@ -362,6 +383,59 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"Utf8WithByteOrderMark", {{"\xEF\xBB\xBFGrüße", ""}}, "\xEF\xBB\xBFGrüße"},
         TextCase{"AsciiThenKanjiMode", {{"No. ", ""}, {"\x93\x8C", "Shift_JIS"}}, "No. 東"},
         TextCase{"Binary", {{binary, ""}}, scanlet::latin1ToUtf8(binary)}),
+    [](const ::testing::TestParamInfo<TextCase>& info) { return info.param.name; });
+
+const std::string replacement = "\xEF\xBF\xBD";
+
+std::vector<scanlet::Segment> emptySegmentsAround(const std::string& bytes)
+{
+    std::vector<scanlet::Segment> payload(3000, {"", scanlet::characterSetOfEci(26)});
+    payload.insert(payload.begin() + 1500, {bytes, ""});
+    return payload;
+}
+
+// Payloads that are broken in the character set the code names or the guess
+// chooses: each sequence that is no character of it becomes one U+FFFD, in the
+// same places on every platform, and the bytes after it read as they are.
+INSTANTIATE_TEST_SUITE_P(
+    HostilePayloads, TextOfPayload,
+    ::testing::Values(
+        // A lead without its followers, an overlong form's start, a surrogate's,
+        // and a four-byte sequence cut off at the end.
+        TextCase{"BrokenUtf8WithItsEci",
+                 {{"a\xC3(b\xE0\x80\xAF z\xED\xA0\x80!\xF0\x9F\x99", scanlet::characterSetOfEci(26)}},
+                 "a" + replacement + "(b" + replacement + replacement + replacement + " z" + replacement +
+                     replacement + replacement + "!" + replacement},
+        TextCase{"Utf16OfAnOddLength", {{std::string("\x00\x41\x00", 3), scanlet::characterSetOfEci(25)}},
+                 "A" + replacement},
+        TextCase{"Utf16WithLoneSurrogates",
+                 {{std::string("\xD8\x3D\x00\x41\xDC\x00\xD8\x3D\xDE\x42", 10), scanlet::characterSetOfEci(25)}},
+                 replacement + "A" + replacement + "🙂"},
+        TextCase{"Utf16StartingWithNul", {{std::string("\x00\x00\x00\x41", 4), scanlet::characterSetOfEci(25)}},
+                 std::string("\0A", 2)},
+        TextCase{"AsciiWithHighBytes", {{"ok\xFF\x80!", scanlet::characterSetOfEci(27)}},
+                 "ok" + replacement + replacement + "!"},
+        // Kanji mode values that are no character: unassigned rows, and a
+        // value whose second byte cannot end a pair.
+        TextCase{"KanjiModeUnassignedAndBrokenValues",
+                 {{"\x93\x8C\x85\x40\xEB\x40\x9F\xFF\x8B\x9E", "Shift_JIS"}},
+                 "東" + replacement + replacement + replacement + replacement + "京"},
+        TextCase{"Latin1EciThenKanjiMode",
+                 {{"caf\xE9 ", scanlet::characterSetOfEci(3)}, {"\x93\x8C", "Shift_JIS"}},
+                 "café 東"},
+        TextCase{"HanziModeBrokenPair", {{"\xD6\xD0\xA1 x", "GB2312"}}, "中" + replacement + " x"},
+        TextCase{"Gb18030CutOff", {{"\xB6\xFE\x81\x30\x81", scanlet::characterSetOfEci(32)}},
+                 "二" + replacement + "0" + replacement},
+        TextCase{"EucKrAsWindowsReadsIt", {{"\xC7\xD1\x81\x41\xFF", scanlet::characterSetOfEci(30)}},
+                 "한갂" + replacement},
+        TextCase{"Big5BrokenPair", {{"\xA4\xA4\xA4\x20", scanlet::characterSetOfEci(28)}},
+                 "中" + replacement + " "},
+        TextCase{"CodePageUndefinedByte", {{"\x80\x81x", scanlet::characterSetOfEci(23)}}, "€" + replacement + "x"},
+        TextCase{"Iso8859PartThreeHole", {{"a\xA5" "b", scanlet::characterSetOfEci(5)}}, "a" + replacement + "b"},
+        // Valid Shift_JIS by its byte ranges, with a pair no table assigns.
+        TextCase{"GuessedShiftJisWithAnUnassignedPair", {{"\x82\xA0\x85\x40\x82\xA2", ""}},
+                 "あ" + replacement + "い"},
+        TextCase{"ThousandsOfEmptySegments", emptySegmentsAround("\x82\xA0\x82\xA2\x82\xA4"), "あいう"}),
     [](const ::testing::TestParamInfo<TextCase>& info) { return info.param.name; });
 
 // Whatever turn of its ways of reading a frame meets, the configured decoder

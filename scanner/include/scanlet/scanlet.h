@@ -35,7 +35,13 @@
 extern "C" {
 #endif
 
-/* Receives a newly seen code as NUL-terminated bytes, valid only during the call. */
+/*
+ * Receives a newly seen code as NUL-terminated UTF-8, valid only during the
+ * call. A code whose payload holds a NUL byte is the text before its first
+ * NUL: that text is what is compared with the codes already seen and the known
+ * codes, counted and delivered, so payloads that differ only after a NUL count
+ * once, and one that begins with a NUL is neither counted nor delivered.
+ */
 typedef void (*QRCodeDetectedCallback)(const char* code);
 
 /* Told that a run has ended, whatever ended it; the argument is always true. */

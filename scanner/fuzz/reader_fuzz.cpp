@@ -1,0 +1,92 @@
+#include "payload_symbol.h"
+#include "qr_symbol_builder.h"
+
+#include "decoder.h"
+#include "detect_in_region.h"
+#include "detector_state.h"
+#include "rotating_decoder.h"
+#include "scan_region.h"
+
+#include <opencv2/imgproc.hpp>
+
+#include <cstdint>
+#include <iostream>
+#include <memory>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+// Decoder failures are reported on std::cerr; thousands of them would bury the fuzzer's own output.
+std::ostringstream discarded;
+
+// A camera frame whose region is exactly the drawn symbol, quiet zone
+// included: a larger region would cost every input more decoding and read no
+// more of the payload.
+cv::Mat frameWith(const cv::Mat& symbol)
+{
+    cv::Mat frame(symbol.size() * 2, CV_8UC3, cv::Scalar::all(180));
+    cv::Mat colour;
+    cv::cvtColor(symbol, colour, cv::COLOR_GRAY2BGR);
+    colour.copyTo(frame(scanlet::scanRegion(frame.size())));
+    return frame;
+}
+
+bool sameOutside(const cv::Mat& before, const cv::Mat& after, const cv::Rect& region)
+{
+    cv::Mat beforeOutside = before.clone();
+    cv::Mat afterOutside = after.clone();
+    beforeOutside(region).setTo(0);
+    afterOutside(region).setTo(0);
+    return cv::norm(beforeOutside.reshape(1), afterOutside.reshape(1), cv::NORM_INF) == 0;
+}
+
+}
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    std::cerr.rdbuf(discarded.rdbuf());
+    return 0;
+}
+
+// Builds a complete symbol around data codewords of any content, error
+// correction that checks out, draws it into a frame and hands the frame's
+// region to the acceptance step through each decoder's rotation, so that the
+// finder search, the sampling grid and the payload parser meet a hostile
+// payload together. Nothing may crash, nothing may touch the frame outside
+// its region, and no code may be counted as an empty text.
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    static const auto decoders = [] {
+        std::vector<std::unique_ptr<scanlet::Decoder>> all;
+        all.push_back(scanlet::makeDecoder(scanlet::configuredDecoder()));
+        // The port of ZXing's reader that scanlet.dll decodes with, also where
+        // another decoder is configured.
+        if (scanlet::configuredDecoder() != scanlet::DecoderKind::ZXingPort) {
+            all.push_back(scanlet::makeDecoder(scanlet::DecoderKind::ZXingPort));
+        }
+        return all;
+    }();
+    static scanlet::DetectorState scanner;
+    discarded.str("");
+
+    const payload_symbol::Symbol symbol = payload_symbol::decode(data, size);
+    const payload_symbol::Drawing drawing = payload_symbol::drawingOf(data, size);
+    const cv::Mat image = frameWith(qr_symbol_builder::render(
+        qr_symbol_builder::modules(symbol.version, symbol.levelBits, drawing.mask, symbol.codewords),
+        drawing.moduleSize));
+    const cv::Rect area = scanlet::scanRegion(image.size());
+    for (const auto& decoder : decoders) {
+        if (auto* rotating = dynamic_cast<scanlet::RotatingDecoder*>(decoder.get())) {
+            rotating->startAt(static_cast<std::size_t>(drawing.turn));
+        }
+        cv::Mat frame = image.clone();
+        cv::Mat region = frame(area);
+        scanlet::detectInRegion(scanner, *decoder, region);
+        if (!sameOutside(image, frame, area) || scanner.hasSeen("")) {
+            __builtin_trap();
+        }
+        scanner.forgetCodes();
+    }
+    return 0;
+}
