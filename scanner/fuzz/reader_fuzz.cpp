@@ -1,7 +1,7 @@
+#include "acceptance_harness.h"
 #include "payload_symbol.h"
 #include "qr_symbol_builder.h"
 
-#include "decoder.h"
 #include "detect_in_region.h"
 #include "detector_state.h"
 #include "rotating_decoder.h"
@@ -10,15 +10,8 @@
 #include <opencv2/imgproc.hpp>
 
 #include <cstdint>
-#include <iostream>
-#include <memory>
-#include <sstream>
-#include <vector>
 
 namespace {
-
-// Decoder failures are reported on std::cerr; thousands of them would bury the fuzzer's own output.
-std::ostringstream discarded;
 
 // A camera frame whose region is exactly the drawn symbol, quiet zone
 // included: a larger region would cost every input more decoding and read no
@@ -32,20 +25,11 @@ cv::Mat frameWith(const cv::Mat& symbol)
     return frame;
 }
 
-bool sameOutside(const cv::Mat& before, const cv::Mat& after, const cv::Rect& region)
-{
-    cv::Mat beforeOutside = before.clone();
-    cv::Mat afterOutside = after.clone();
-    beforeOutside(region).setTo(0);
-    afterOutside(region).setTo(0);
-    return cv::norm(beforeOutside.reshape(1), afterOutside.reshape(1), cv::NORM_INF) == 0;
-}
-
 }
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    std::cerr.rdbuf(discarded.rdbuf());
+    acceptance_harness::discardDecoderLines();
     return 0;
 }
 
@@ -57,18 +41,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 // its region, and no code may be counted as an empty text.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    static const auto decoders = [] {
-        std::vector<std::unique_ptr<scanlet::Decoder>> all;
-        all.push_back(scanlet::makeDecoder(scanlet::configuredDecoder()));
-        // The port of ZXing's reader that scanlet.dll decodes with, also where
-        // another decoder is configured.
-        if (scanlet::configuredDecoder() != scanlet::DecoderKind::ZXingPort) {
-            all.push_back(scanlet::makeDecoder(scanlet::DecoderKind::ZXingPort));
-        }
-        return all;
-    }();
     static scanlet::DetectorState scanner;
-    discarded.str("");
+    acceptance_harness::forgetDiscardedLines();
 
     const payload_symbol::Symbol symbol = payload_symbol::decode(data, size);
     const payload_symbol::Drawing drawing = payload_symbol::drawingOf(data, size);
@@ -76,14 +50,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         qr_symbol_builder::modules(symbol.version, symbol.levelBits, drawing.mask, symbol.codewords),
         drawing.moduleSize));
     const cv::Rect area = scanlet::scanRegion(image.size());
-    for (const auto& decoder : decoders) {
+    for (const auto& decoder : acceptance_harness::decoders()) {
         if (auto* rotating = dynamic_cast<scanlet::RotatingDecoder*>(decoder.get())) {
             rotating->startAt(static_cast<std::size_t>(drawing.turn));
         }
         cv::Mat frame = image.clone();
         cv::Mat region = frame(area);
         scanlet::detectInRegion(scanner, *decoder, region);
-        if (!sameOutside(image, frame, area) || scanner.hasSeen("")) {
+        if (!acceptance_harness::sameOutside(image, frame, area) || scanner.hasSeen("")) {
             __builtin_trap();
         }
         scanner.forgetCodes();
