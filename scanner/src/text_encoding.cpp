@@ -284,13 +284,7 @@ std::string latin1ToUtf8(const std::string& bytes)
     std::string text;
     text.reserve(bytes.size() * 2);
     for (const char byte : bytes) {
-        const auto value = static_cast<unsigned char>(byte);
-        if (value < 0x80) {
-            text += byte;
-        } else {
-            text += static_cast<char>(0xC0 | (value >> 6));
-            text += static_cast<char>(0x80 | (value & 0x3F));
-        }
+        appendCodePoint(text, static_cast<unsigned char>(byte));
     }
     return text;
 }
