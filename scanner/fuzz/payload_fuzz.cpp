@@ -1,4 +1,5 @@
 #include "payload_symbol.h"
+#include "qr_symbol_builder.h"
 
 #include "port_payload.h"
 #include "text_encoding.h"
@@ -9,19 +10,6 @@
 
 #include <algorithm>
 #include <cstdint>
-
-namespace {
-
-int dataCodewordsOf(zxing::qrcode::Version& version, zxing::qrcode::ErrorCorrectionLevel& level)
-{
-    int total = 0;
-    for (auto* block : version.getECBlocksForLevel(level).getECBlocks()) {
-        total += block->getCount() * block->getDataCodewords();
-    }
-    return total;
-}
-
-}
 
 // Feeds the port's bit-stream parser data codewords of any content, as a
 // symbol whose error correction checks out hands them over, and the library's
@@ -38,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // A symbol holds exactly its data codewords; the parser meets the zero
     // bits of a terminator after a short input.
-    zxing::ArrayRef<char> codewords(dataCodewordsOf(*version, level));
+    zxing::ArrayRef<char> codewords(qr_symbol_builder::dataCodewordCount(symbol.version, symbol.levelBits));
     std::copy_n(symbol.codewords.begin(), std::min<std::size_t>(symbol.codewords.size(), codewords->size()),
                 &codewords[0]);
 
