@@ -14,8 +14,8 @@
 // how long one frame can hold up a run.
 #include "baseline_decoder.h"
 #include "decoders.h"
-#include "detect_in_region.h"
-#include "detector_state.h"
+#include "run/detect_in_region.h"
+#include "run/detector_state.h"
 #include "footage.h"
 #include "frame_clock.h"
 #include "payload_symbol.h"

@@ -10,7 +10,7 @@
 // OpenCV's own reader opens it. That writer (4.6) ends the data of a few frames
 // a little short: libjpeg warns "premature end of data segment" for 6 of the
 // 300, whose pictures still look whole, and the warnings go to stderr.
-#include "scan_region.h"
+#include "run/scan_region.h"
 
 #include <opencv2/imgproc.hpp>
 #include <opencv2/videoio.hpp>

@@ -2,7 +2,7 @@
 
 #include "charset_code.h"
 #include "footage.h"
-#include "scan_region.h"
+#include "run/scan_region.h"
 
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>

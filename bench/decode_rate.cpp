@@ -10,9 +10,9 @@
 #include "decoders.h"
 #include "photo_set.h"
 #include "pinned_decoder.h"
-#include "rotating_decoder.h"
-#include "detect_in_region.h"
-#include "detector_state.h"
+#include "decoding/rotating_decoder.h"
+#include "run/detect_in_region.h"
+#include "run/detector_state.h"
 
 #include <opencv2/imgcodecs.hpp>
 

@@ -3,9 +3,9 @@
 // the acceptance step in order, as in the library's loop. Counts the frames
 // from the first one that shows the code whole in the region to the one whose
 // step reports it.
-#include "decoder.h"
-#include "detect_in_region.h"
-#include "detector_state.h"
+#include "decoding/decoder.h"
+#include "run/detect_in_region.h"
+#include "run/detector_state.h"
 #include "footage.h"
 
 #include <opencv2/imgproc.hpp>

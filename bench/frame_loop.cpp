@@ -12,13 +12,13 @@
 // that Linux can run the DLL's path. Before the loop, for an MJPG AVI clip,
 // its first frame's JPEG is decoded on its own many times: how much of the
 // reading is JPEG.
-#include "clip_backend.h"
-#include "decoder.h"
-#include "detect_in_region.h"
-#include "detector_state.h"
-#include "display.h"
-#include "scan_region.h"
-#include "overlays.h"
+#include "replay/clip_backend.h"
+#include "decoding/decoder.h"
+#include "run/detect_in_region.h"
+#include "run/detector_state.h"
+#include "platform/display.h"
+#include "run/scan_region.h"
+#include "run/overlays.h"
 
 #include <opencv2/highgui.hpp>
 #include <opencv2/imgcodecs.hpp>

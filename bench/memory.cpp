@@ -5,7 +5,7 @@
 #include "footage.h"
 #include "host_recorder.h"
 
-#include "replay_camera.h"
+#include "replay/replay_camera.h"
 
 #include <scanlet/scanlet.h>
 

@@ -1,8 +1,8 @@
 #include "opencv_decoder.h"
 
-#include "image_reader.h"
-#include "rotating_decoder.h"
-#include "text_encoding.h"
+#include "decoding/image_reader.h"
+#include "decoding/rotating_decoder.h"
+#include "text/text_encoding.h"
 
 #include <opencv2/objdetect.hpp>
 

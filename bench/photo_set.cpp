@@ -1,7 +1,7 @@
 #include "photo_set.h"
 
 #include "grey_image.h"
-#include "scan_region.h"
+#include "run/scan_region.h"
 
 #include <opencv2/imgproc.hpp>
 

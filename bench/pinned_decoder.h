@@ -1,6 +1,6 @@
 #pragma once
 
-#include "rotating_decoder.h"
+#include "decoding/rotating_decoder.h"
 
 #include <memory>
 #include <stdexcept>

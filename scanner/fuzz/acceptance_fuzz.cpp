@@ -1,9 +1,9 @@
 #include "acceptance_harness.h"
 #include "fuzz_image.h"
 
-#include "detect_in_region.h"
-#include "detector_state.h"
-#include "scan_region.h"
+#include "run/detect_in_region.h"
+#include "run/detector_state.h"
+#include "run/scan_region.h"
 
 #include <cstdint>
 

@@ -3,7 +3,7 @@
 // What the fuzz targets that feed the acceptance step share: the decoders they
 // feed, the check that nothing outside the region was touched, and the quiet
 // that the fuzzer's own output needs.
-#include "decoder.h"
+#include "decoding/decoder.h"
 
 #include <opencv2/core.hpp>
 

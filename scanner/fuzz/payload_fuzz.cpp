@@ -1,8 +1,8 @@
 #include "payload_symbol.h"
 #include "qr_symbol_builder.h"
 
-#include "port_payload.h"
-#include "text_encoding.h"
+#include "decoding/port_payload.h"
+#include "text/text_encoding.h"
 
 #include <zxing/qrcode/decoder/decoded_bit_stream_parser.hpp>
 #include <zxing/qrcode/error_correction_level.hpp>

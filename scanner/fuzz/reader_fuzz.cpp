@@ -2,10 +2,10 @@
 #include "payload_symbol.h"
 #include "qr_symbol_builder.h"
 
-#include "detect_in_region.h"
-#include "detector_state.h"
-#include "rotating_decoder.h"
-#include "scan_region.h"
+#include "run/detect_in_region.h"
+#include "run/detector_state.h"
+#include "decoding/rotating_decoder.h"
+#include "run/scan_region.h"
 
 #include <opencv2/imgproc.hpp>
 

@@ -1,4 +1,4 @@
-#include "report_errors.h"
+#include "run/report_errors.h"
 #include "scanner.h"
 
 #include <scanlet/scanlet.h>

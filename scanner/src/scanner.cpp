@@ -1,8 +1,8 @@
 #include "scanner.h"
 
-#include "camera.h"
-#include "detection_thread.h"
-#include "lifetime.h"
+#include "platform/camera.h"
+#include "run/detection_thread.h"
+#include "platform/lifetime.h"
 
 #include <chrono>
 #include <future>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "detector_state.h"
-#include "display.h"
-#include "frame_source.h"
+#include "run/detector_state.h"
+#include "platform/display.h"
+#include "platform/frame_source.h"
 
 #include <scanlet/scanlet.h>
 

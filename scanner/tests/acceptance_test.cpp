@@ -1,11 +1,11 @@
 #include "footage.h"
 
-#include "decoder.h"
-#include "detect_in_region.h"
-#include "detector_state.h"
-#include "known_codes.h"
-#include "rotating_decoder.h"
-#include "text_encoding.h"
+#include "decoding/decoder.h"
+#include "run/detect_in_region.h"
+#include "run/detector_state.h"
+#include "run/known_codes.h"
+#include "decoding/rotating_decoder.h"
+#include "text/text_encoding.h"
 
 #include <gtest/gtest.h>
 

@@ -6,9 +6,9 @@
 // handlers registered while primed decoders read codes of every kind.
 #include "footage.h"
 
-#include "decoder.h"
-#include "prime_decoder.h"
-#include "scan_region.h"
+#include "decoding/decoder.h"
+#include "decoding/prime_decoder.h"
+#include "run/scan_region.h"
 
 #include <gtest/gtest.h>
 

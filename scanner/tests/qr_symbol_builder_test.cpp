@@ -1,7 +1,7 @@
 #include "payload_symbol.h"
 #include "qr_symbol_builder.h"
 
-#include "decoder.h"
+#include "decoding/decoder.h"
 
 #include <gtest/gtest.h>
 #include <opencv2/imgproc.hpp>

@@ -2,7 +2,7 @@
 
 #include "footage.h"
 
-#include "replay_camera.h"
+#include "replay/replay_camera.h"
 
 #include <gtest/gtest.h>
 

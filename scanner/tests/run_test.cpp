@@ -1,7 +1,7 @@
 #include "host_recorder.h"
 #include "replay_test.h"
 
-#include "faulty_camera.h"
+#include "replay/faulty_camera.h"
 #include "scanner.h"
 
 #include <chrono>

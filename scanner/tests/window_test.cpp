@@ -2,8 +2,8 @@
 #include "footage.h"
 #include "host_recorder.h"
 
-#include "faulty_camera.h"
-#include "replay_camera.h"
+#include "replay/faulty_camera.h"
+#include "replay/replay_camera.h"
 
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>

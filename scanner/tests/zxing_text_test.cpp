@@ -1,7 +1,7 @@
 #include "footage.h"
 
-#include "decoder.h"
-#include "scan_region.h"
+#include "decoding/decoder.h"
+#include "run/scan_region.h"
 
 #include <ZXing/BitMatrix.h>
 #include <ZXing/CharacterSet.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scan_region.h"
+#include "run/scan_region.h"
 
 #include <opencv2/core.hpp>
 

@@ -4,8 +4,8 @@
 // has the camera fail as a field camera does ("failing-reads:N",
 // "empty-frames:N", "unplugged:N" after N good frames). Never installed or
 // shipped.
-#include "faulty_camera.h"
-#include "replay_camera.h"
+#include "replay/faulty_camera.h"
+#include "replay/replay_camera.h"
 
 #include <cstdlib>
 #include <iostream>

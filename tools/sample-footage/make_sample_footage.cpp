@@ -2,7 +2,7 @@
 // which QR codes pass through the central region. Beside it, the codes a run
 // must report (new codes, in order of first appearance) and the code the run
 // is told it already knows.
-#include "clip_backend.h"
+#include "replay/clip_backend.h"
 #include "footage.h"
 
 #include <opencv2/videoio.hpp>

@@ -3,7 +3,7 @@
 // receives and the final count, and saves a screenshot of the window once the
 // footage has been played.
 #include "desktop.h"
-#include "replay_camera.h"
+#include "replay/replay_camera.h"
 
 #include <scanlet/scanlet.h>
 

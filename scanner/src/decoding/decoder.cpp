@@ -1,4 +1,4 @@
-#include "decoder.h"
+#include "decoding/decoder.h"
 
 namespace scanlet {
 

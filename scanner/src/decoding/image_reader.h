@@ -1,7 +1,7 @@
 #pragma once
 
-#include "decoder.h"
-#include "reading_method.h"
+#include "decoding/decoder.h"
+#include "decoding/reading_method.h"
 
 #include <opencv2/core.hpp>
 

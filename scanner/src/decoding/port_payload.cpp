@@ -1,6 +1,6 @@
-#include "port_payload.h"
+#include "decoding/port_payload.h"
 
-#include "text_encoding.h"
+#include "text/text_encoding.h"
 
 namespace scanlet {
 

@@ -1,4 +1,4 @@
-#include "prime_decoder.h"
+#include "decoding/prime_decoder.h"
 
 #include <opencv2/imgproc.hpp>
 

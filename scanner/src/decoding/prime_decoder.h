@@ -1,6 +1,6 @@
 #pragma once
 
-#include "decoder.h"
+#include "decoding/decoder.h"
 
 #include <opencv2/core.hpp>
 

@@ -1,4 +1,4 @@
-#include "reading_method.h"
+#include "decoding/reading_method.h"
 
 namespace scanlet {
 

@@ -1,4 +1,4 @@
-#include "rotating_decoder.h"
+#include "decoding/rotating_decoder.h"
 
 #include <opencv2/imgproc.hpp>
 

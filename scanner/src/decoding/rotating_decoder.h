@@ -1,8 +1,8 @@
 #pragma once
 
-#include "decoder.h"
-#include "image_reader.h"
-#include "reading_method.h"
+#include "decoding/decoder.h"
+#include "decoding/image_reader.h"
+#include "decoding/reading_method.h"
 
 #include <opencv2/core.hpp>
 

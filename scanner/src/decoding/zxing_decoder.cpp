@@ -1,6 +1,6 @@
-#include "image_reader.h"
-#include "rotating_decoder.h"
-#include "text_encoding.h"
+#include "decoding/image_reader.h"
+#include "decoding/rotating_decoder.h"
+#include "text/text_encoding.h"
 
 #include <ZXing/ReadBarcode.h>
 

@@ -1,6 +1,6 @@
-#include "image_reader.h"
-#include "port_payload.h"
-#include "rotating_decoder.h"
+#include "decoding/image_reader.h"
+#include "decoding/port_payload.h"
+#include "decoding/rotating_decoder.h"
 
 #include <imgsource.hpp>
 #include <zxing/binarybitmap.hpp>

@@ -1,6 +1,6 @@
-#include "camera.h"
+#include "platform/camera.h"
 
-#include "scan_region.h"
+#include "run/scan_region.h"
 
 namespace scanlet {
 

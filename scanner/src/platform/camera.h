@@ -1,6 +1,6 @@
 #pragma once
 
-#include "frame_source.h"
+#include "platform/frame_source.h"
 
 #include <opencv2/videoio.hpp>
 

@@ -1,11 +1,11 @@
-#include "display.h"
+#include "platform/display.h"
 
-#include "lifetime.h"
+#include "platform/lifetime.h"
 
 #include <opencv2/highgui.hpp>
 
 #if defined(SCANLET_PROBE_X11)
-#include "window_platform.h"
+#include "platform/window_platform.h"
 #endif
 
 namespace scanlet {

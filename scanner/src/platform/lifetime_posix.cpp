@@ -15,7 +15,7 @@
 // more than a few seconds to open: a host that exits at once would otherwise
 // tear down under the run what the setup is registering. The scanner's own
 // destructor ends a run that is left.
-#include "lifetime.h"
+#include "platform/lifetime.h"
 
 #include "scanner.h"
 

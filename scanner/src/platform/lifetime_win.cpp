@@ -12,7 +12,7 @@
 // thread library: the threads are gone and their objects are let go. The
 // libraries linked into the DLL tear themselves down only in its own exit, so
 // a start need not wait past the window.
-#include "lifetime.h"
+#include "platform/lifetime.h"
 
 #include "scanner.h"
 

@@ -1,4 +1,4 @@
-#include "window_platform.h"
+#include "platform/window_platform.h"
 
 #include <xcb/xcb.h>
 

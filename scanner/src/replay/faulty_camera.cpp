@@ -1,6 +1,6 @@
-#include "faulty_camera.h"
+#include "replay/faulty_camera.h"
 
-#include "replay_camera.h"
+#include "replay/replay_camera.h"
 #include "scanner.h"
 
 #include <charconv>

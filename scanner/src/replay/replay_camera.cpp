@@ -1,4 +1,4 @@
-#include "replay_camera.h"
+#include "replay/replay_camera.h"
 
 #include "scanner.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "clip_backend.h"
-#include "frame_source.h"
+#include "replay/clip_backend.h"
+#include "platform/frame_source.h"
 
 #include <opencv2/videoio.hpp>
 

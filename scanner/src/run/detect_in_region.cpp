@@ -1,7 +1,7 @@
-#include "detect_in_region.h"
+#include "run/detect_in_region.h"
 
-#include "error_message.h"
-#include "overlays.h"
+#include "run/error_message.h"
+#include "run/overlays.h"
 
 #include <algorithm>
 #include <iostream>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "decoder.h"
-#include "detector_state.h"
-#include "scan_region.h"
+#include "decoding/decoder.h"
+#include "run/detector_state.h"
+#include "run/scan_region.h"
 
 #include <opencv2/core.hpp>
 

@@ -1,12 +1,12 @@
-#include "detection_thread.h"
+#include "run/detection_thread.h"
 
-#include "detect_in_region.h"
-#include "error_message.h"
-#include "lifetime.h"
-#include "scan_region.h"
-#include "overlays.h"
-#include "prime_decoder.h"
-#include "report_errors.h"
+#include "run/detect_in_region.h"
+#include "run/error_message.h"
+#include "platform/lifetime.h"
+#include "run/scan_region.h"
+#include "run/overlays.h"
+#include "decoding/prime_decoder.h"
+#include "run/report_errors.h"
 
 #include <opencv2/highgui.hpp>
 

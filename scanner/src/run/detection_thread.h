@@ -1,9 +1,9 @@
 #pragma once
 
-#include "decoder.h"
-#include "detector_state.h"
-#include "display.h"
-#include "frame_source.h"
+#include "decoding/decoder.h"
+#include "run/detector_state.h"
+#include "platform/display.h"
+#include "platform/frame_source.h"
 
 #include <functional>
 #include <future>

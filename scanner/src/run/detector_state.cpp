@@ -1,6 +1,6 @@
-#include "detector_state.h"
+#include "run/detector_state.h"
 
-#include "known_codes.h"
+#include "run/known_codes.h"
 
 namespace scanlet {
 

@@ -1,4 +1,4 @@
-#include "error_message.h"
+#include "run/error_message.h"
 
 #include <opencv2/core.hpp>
 

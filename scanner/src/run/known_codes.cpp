@@ -1,4 +1,4 @@
-#include "known_codes.h"
+#include "run/known_codes.h"
 
 namespace scanlet {
 

@@ -1,4 +1,4 @@
-#include "overlays.h"
+#include "run/overlays.h"
 
 #include <opencv2/imgproc.hpp>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "error_message.h"
+#include "run/error_message.h"
 
 #include <exception>
 #include <iostream>

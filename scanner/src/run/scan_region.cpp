@@ -1,4 +1,4 @@
-#include "scan_region.h"
+#include "run/scan_region.h"
 
 namespace scanlet {
 

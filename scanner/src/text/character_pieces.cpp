@@ -1,4 +1,4 @@
-#include "character_pieces.h"
+#include "text/character_pieces.h"
 
 namespace scanlet {
 namespace {

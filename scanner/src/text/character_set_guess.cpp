@@ -1,6 +1,6 @@
-#include "character_set_guess.h"
+#include "text/character_set_guess.h"
 
-#include "text_encoding.h"
+#include "text/text_encoding.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "character_set.h"
+#include "text/character_set.h"
 
 #include <iconv.h>
 

@@ -1,8 +1,8 @@
-#include "text_encoding.h"
+#include "text/text_encoding.h"
 
-#include "character_pieces.h"
-#include "character_set.h"
-#include "character_set_guess.h"
+#include "text/character_pieces.h"
+#include "text/character_set.h"
+#include "text/character_set_guess.h"
 
 #include <algorithm>
 #include <cstdint>
