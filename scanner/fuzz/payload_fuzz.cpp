@@ -2,7 +2,7 @@
 #include "qr_symbol_builder.h"
 
 #include "decoding/port_payload.h"
-#include "text/text_encoding.h"
+#include "text/utf8.h"
 
 #include <zxing/qrcode/decoder/decoded_bit_stream_parser.hpp>
 #include <zxing/qrcode/error_correction_level.hpp>

@@ -1,6 +1,6 @@
 #include "text/character_set_guess.h"
 
-#include "text/text_encoding.h"
+#include "text/utf8.h"
 
 #include <algorithm>
 

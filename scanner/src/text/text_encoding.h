@@ -29,9 +29,6 @@ std::string textOf(const std::vector<Segment>& payload);
 // bytes that are no text, empty for a designator the library does not know.
 std::string characterSetOfEci(int eci);
 
-// Whether the bytes are well-formed UTF-8 (plain ASCII is).
-bool isUtf8(const std::string& bytes);
-
 // Each byte as the character of the same number: ISO-8859-1, the character
 // set a QR code's bytes have when the code names none. Every byte string has
 // this reading, and the bytes can be recovered from it.
