@@ -1,12 +1,9 @@
 #include "platform/display.h"
 
 #include "platform/lifetime.h"
+#include "platform/window_platform.h"
 
 #include <opencv2/highgui.hpp>
-
-#if defined(SCANLET_PROBE_X11)
-#include "platform/window_platform.h"
-#endif
 
 namespace scanlet {
 
@@ -19,11 +16,7 @@ Display::~Display()
 
 bool Display::isAvailable()
 {
-#if defined(SCANLET_PROBE_X11)
     return isPlatformReachable();
-#else
-    return true;
-#endif
 }
 
 void Display::namedWindow(const std::string& name, int flags)

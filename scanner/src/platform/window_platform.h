@@ -2,8 +2,9 @@
 
 namespace scanlet {
 
-// Whether the platform that Qt, the window toolkit of OpenCV on Linux, will
-// use can be reached: Qt ends the whole process when it cannot connect to it.
+// Whether the window system the window toolkit will use can be reached. On
+// Linux, Qt, the window toolkit of OpenCV there, ends the whole process when
+// it cannot connect to its platform, so the library asks first.
 bool isPlatformReachable();
 
 }
