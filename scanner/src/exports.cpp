@@ -4,15 +4,13 @@
 #include <scanlet/scanlet.h>
 
 namespace scanlet {
-namespace {
 
-// The library's one piece of global state.
-Scanner scanner;
-
-}
-
+// The library's one piece of global state, built by whichever comes first: a
+// host's first call, or a developer build setting its frames. Built on first
+// use, it never depends on the order in which static objects are built.
 Scanner& processScanner()
 {
+    static Scanner scanner;
     return scanner;
 }
 

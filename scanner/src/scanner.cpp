@@ -23,7 +23,16 @@ Scanner::Scanner() : makeFrameSource([] { return std::make_unique<Camera>(); }) 
 
 Scanner::~Scanner()
 {
-    endRunAtProcessEnd(*this);
+    // Once the system has ended the run's thread, wherever it was, nothing may
+    // wait for it: its objects are let go and the host is no longer called.
+    if (threadsEndedBySystem()) {
+        state.exiting = true;
+        if (worker.joinable()) {
+            letGo(worker);
+        }
+    } else {
+        endRunForExit();
+    }
 }
 
 void Scanner::start(QRCodeDetectedCallback codeCallback, std::int32_t initialCount, const char* const* knownCodes,
@@ -43,7 +52,8 @@ void Scanner::start(QRCodeDetectedCallback codeCallback, std::int32_t initialCou
         return;
     }
     state.beginRun(codeCallback, initialCount, knownCodes, knownCodeCount);
-    Run run{state, makeFrameSource(), [] { return makeDecoder(configuredDecoder()); }, display};
+    Run run{state, makeFrameSource(), [] { return makeDecoder(configuredDecoder()); }, display,
+            [] { processScanner().endRunForExit(); }};
     std::future<void> setUpDone = run.setUpDone.get_future();
     runEnded = run.ended.get_future();
     // Unloaded under a running thread, the library's code would be gone.
@@ -96,13 +106,6 @@ void Scanner::endRunForExit()
         worker.join();
     } catch (const std::system_error&) {
         worker.detach();
-    }
-}
-
-void Scanner::letGoOfRun()
-{
-    if (worker.joinable()) {
-        letGo(worker);
     }
 }
 

@@ -41,9 +41,6 @@ public:
     // Ends a run that still exists without telling the host: the process is
     // exiting. The window thread stays, for the window toolkit's own exit.
     void endRunForExit();
-    // The process is ending and the system has ended the run's thread already.
-    void markExiting() { state.exiting = true; }
-    void letGoOfRun();
 
 private:
     DetectorState state;
@@ -60,7 +57,8 @@ private:
     Display display;
 };
 
-// The process's one scanner, which the four exports work on.
+// The process's one scanner, which the four exports work on, built on first
+// use.
 Scanner& processScanner();
 
 }

@@ -12,8 +12,7 @@
 
 namespace {
 
-// Runs when the library is loaded, after the scanner's state: the link puts
-// the library's own objects first.
+// Runs when the library is loaded; the scanner is built on this first use.
 const bool replaying = [] {
     const char* footage = std::getenv("SCANLET_REPLAY_FOOTAGE");
     const std::string source = footage != nullptr ? footage : "";

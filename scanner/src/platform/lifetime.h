@@ -7,14 +7,12 @@
 // own file.
 namespace scanlet {
 
-class Scanner;
-
 // The steps of a run in which the libraries it uses set themselves up.
 enum class SetUpStep : unsigned { window, frameSource, firstEvents, firstFrame };
 
-// Has the process's exit end the process scanner's run before whatever the
-// libraries registered for their own exit up to this step.
-void endRunBeforeLibrariesExit(SetUpStep step);
+// Has the process's exit call endRun, which ends the process scanner's run,
+// before whatever the libraries registered for their own exit up to this step.
+void endRunBeforeLibrariesExit(SetUpStep step, void (*endRun)());
 
 // Whether a start waits until the run is set up, frame source included (or has
 // ended and closed its window), rather than until its window is open.
@@ -27,7 +25,8 @@ void keepLoaded();
 // library: only as the process ends.
 void letGo(std::thread& thread);
 
-// Ends the scanner's run, if any, as its destructor does at process end.
-void endRunAtProcessEnd(Scanner& scanner);
+// Whether the process is ending and the system has already ended every thread
+// but the one that runs the library's own exit.
+bool threadsEndedBySystem();
 
 }

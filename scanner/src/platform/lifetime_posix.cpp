@@ -17,8 +17,6 @@
 // destructor ends a run that is left.
 #include "platform/lifetime.h"
 
-#include "scanner.h"
-
 #include <atomic>
 #include <cstdlib>
 
@@ -26,12 +24,12 @@ namespace scanlet {
 
 const bool startAwaitsSetUp = true;
 
-void endRunBeforeLibrariesExit(SetUpStep step)
+void endRunBeforeLibrariesExit(SetUpStep step, void (*endRun)())
 {
     static std::atomic<unsigned> stepsWithHandler{0};
     const unsigned bit = 1u << static_cast<unsigned>(step);
     if ((stepsWithHandler.fetch_or(bit) & bit) == 0) {
-        std::atexit([] { processScanner().endRunForExit(); });
+        std::atexit(endRun);
     }
 }
 
@@ -42,9 +40,9 @@ void letGo(std::thread& thread)
     thread.detach();
 }
 
-void endRunAtProcessEnd(Scanner& scanner)
+bool threadsEndedBySystem()
 {
-    scanner.endRunForExit();
+    return false;
 }
 
 }

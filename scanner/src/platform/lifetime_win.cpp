@@ -14,8 +14,6 @@
 // a start need not wait past the window.
 #include "platform/lifetime.h"
 
-#include "scanner.h"
-
 #include <windows.h>
 
 #include <iostream>
@@ -48,11 +46,11 @@ void atHostExit(void (*handler)())
 
 const bool startAwaitsSetUp = false;
 
-void endRunBeforeLibrariesExit(SetUpStep step)
+void endRunBeforeLibrariesExit(SetUpStep step, void (*endRun)())
 {
     static std::once_flag registered;
     if (step == SetUpStep::window) {
-        std::call_once(registered, [] { atHostExit([] { processScanner().endRunForExit(); }); });
+        std::call_once(registered, [endRun] { atHostExit(endRun); });
     }
 }
 
@@ -74,13 +72,9 @@ void letGo(std::thread& thread)
     static_cast<void>(new std::thread(std::move(thread)));
 }
 
-void endRunAtProcessEnd(Scanner& scanner)
+bool threadsEndedBySystem()
 {
-    if (processEnding) {
-        scanner.letGoOfRun();
-    } else {
-        scanner.endRunForExit();
-    }
+    return processEnding;
 }
 
 }
@@ -91,7 +85,6 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE, DWORD reason, LPVOID reserved)
 {
     if (reason == DLL_PROCESS_DETACH && reserved != nullptr) {
         scanlet::processEnding = true;
-        scanlet::processScanner().markExiting();
     }
     return TRUE;
 }

@@ -42,7 +42,7 @@ void openWindow(Run& run)
     }
     run.displayReached = true;
     run.display.namedWindow(windowName, cv::WINDOW_NORMAL);
-    endRunBeforeLibrariesExit(SetUpStep::window);
+    endRunBeforeLibrariesExit(SetUpStep::window, run.endRunAtExit);
     if (!startAwaitsSetUp) {
         reportSetUpDone(run);
     }
@@ -64,7 +64,7 @@ void openFrames(Run& run)
         std::cerr << "Error: No available camera could be opened." << std::endl;
         throw std::runtime_error("Error: Camera could not be opened.");
     }
-    endRunBeforeLibrariesExit(SetUpStep::frameSource);
+    endRunBeforeLibrariesExit(SetUpStep::frameSource, run.endRunAtExit);
     reportSetUpDone(run);
 }
 
@@ -78,7 +78,7 @@ bool answerWindow(Run& run)
     // The toolkit finishes setting itself up on the first events it reads.
     if (!run.windowAnswered) {
         run.windowAnswered = true;
-        endRunBeforeLibrariesExit(SetUpStep::firstEvents);
+        endRunBeforeLibrariesExit(SetUpStep::firstEvents, run.endRunAtExit);
     }
     return goOn;
 }
@@ -108,7 +108,7 @@ bool showFrame(Run& run, const cv::Mat& frame)
     const bool goOn = answerWindow(run);
     if (!run.frameShown) {
         run.frameShown = true;
-        endRunBeforeLibrariesExit(SetUpStep::firstFrame);
+        endRunBeforeLibrariesExit(SetUpStep::firstFrame, run.endRunAtExit);
     }
     return goOn;
 }

@@ -17,6 +17,8 @@ struct Run {
     std::unique_ptr<FrameSource> frames;
     std::function<std::unique_ptr<Decoder>()> makeDecoder;
     Display& display;
+    // Ends the run, without telling the host, as the process exits.
+    void (*endRunAtExit)();
     // Kept once the window is open, or the run has ended without one; where
     // starts wait for the whole setup, once the frame source is open too, or
     // the run has ended and closed its window.
