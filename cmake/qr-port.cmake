@@ -5,7 +5,7 @@
 # library, so each tree compiles it with its own compiler and flags
 # (sanitizers included); it needs only OpenCV's core and imgproc.
 set(qr_port_script ${PROJECT_SOURCE_DIR}/scripts/prepare-qr-port)
-file(GLOB qr_port_patches ${PROJECT_SOURCE_DIR}/scripts/qr-port-patches/*)
+file(GLOB qr_port_patches ${PROJECT_SOURCE_DIR}/third_party/zxing-port/patches/*)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${qr_port_script} ${qr_port_patches})
 if(SCANLET_QR_PORT)
   set(qr_port_dir ${SCANLET_QR_PORT})
