@@ -1,7 +1,7 @@
 #pragma once
 
 #include "decoding/decoder.h"
-#include "decoding/reading_method.h"
+#include "decoding/way.h"
 
 #include <opencv2/core.hpp>
 

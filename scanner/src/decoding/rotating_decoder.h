@@ -2,7 +2,7 @@
 
 #include "decoding/decoder.h"
 #include "decoding/image_reader.h"
-#include "decoding/reading_method.h"
+#include "decoding/way.h"
 
 #include <opencv2/core.hpp>
 

@@ -1,4 +1,4 @@
-#include "decoding/reading_method.h"
+#include "decoding/way.h"
 
 namespace scanlet {
 
