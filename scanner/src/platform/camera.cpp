@@ -1,7 +1,5 @@
 #include "platform/camera.h"
 
-#include "run/scan_region.h"
-
 namespace scanlet {
 
 bool Camera::open()

@@ -4,6 +4,9 @@
 
 namespace scanlet {
 
+// The frame size the camera is asked for, and that footage is made in.
+const cv::Size fullHd(1920, 1080);
+
 // Where a run's frames come from: a camera in the shipped library, replayed
 // footage in developer builds. Opened, read and released by the scanning
 // thread only.
