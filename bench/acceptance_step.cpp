@@ -2,15 +2,15 @@
 // and for the frames a scanner meets: nothing to read (a plain wall and a
 // busy scene), a clean code in the region, a code outside the region, a code
 // it finds but cannot read, and pixel noise. The decoder the library had
-// before it took turns over ways of reading runs beside them as the baseline
+// before its rotation of ways of reading runs beside them as the baseline
 // where the platform has it, and the default decoder's ways of reading each on
 // their own; and the costliest payloads a code can carry, a version 40 symbol
 // of thousands of segments and one of the largest byte payload, beside a
 // version 40 symbol of a short text that tells the symbol's cost from the
 // payload's. Times are the frame clock's (frame_clock.h): the process's CPU
 // time on Linux, wall-clock time under Wine; the counters' names say which.
-// Besides the mean, each run gives its median frame: a decoder taking turns
-// costs more on some frames than on others; and its worst frame, which bounds
+// Besides the mean, each run gives its median frame: a rotating decoder costs
+// more on some frames than on others; and its worst frame, which bounds
 // how long one frame can hold up a run.
 #include "baseline_decoder.h"
 #include "decoders.h"
@@ -194,9 +194,9 @@ std::vector<std::pair<std::string, MakeDecoder>> decoders()
     const auto make = built.front().make;
     all.emplace_back(built.front().name + " shared ways",
                      [make] { return std::make_unique<bench::SharedWaysDecoder>(make()); });
-    for (const auto method : dynamic_cast<scanlet::RotatingDecoder&>(*make()).ways()) {
-        all.emplace_back(built.front().name + " " + scanlet::nameOf(method),
-                         [make, method] { return std::make_unique<bench::PinnedDecoder>(make(), method); });
+    for (const auto& way : dynamic_cast<scanlet::RotatingDecoder&>(*make()).ways()) {
+        all.emplace_back(built.front().name + " " + scanlet::nameOf(way),
+                         [make, way] { return std::make_unique<bench::PinnedDecoder>(make(), way); });
     }
     return all;
 }

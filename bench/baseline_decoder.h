@@ -10,7 +10,7 @@ namespace bench {
 // the Linux build links.
 bool baselineDecoderAvailable();
 
-// The ZXing decoder as the library had it before it took turns over ways of
+// The ZXing decoder as the library had it before its rotation of ways of
 // reading: one binarizer, the payload's raw bytes. Kept to measure the current
 // one against, side by side in one run, where it is available.
 std::unique_ptr<scanlet::Decoder> makeBaselineDecoder();

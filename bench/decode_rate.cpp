@@ -1,7 +1,7 @@
 // The decode-rate report: every frame of the seeded corpus goes through the
 // library's acceptance step with each decoder; a code counts when the step
 // reports it with the right text. The default decoder is measured way by way
-// on single frames, and as the library runs it: taking turns over a short
+// on single frames, and as the library runs it: in rotation over a short
 // clip of the same scene, where it also gives how many frames late a code is
 // first reported. Real photographs, when their folder is present, go through
 // the same, over clips of a hand-held camera.
@@ -44,12 +44,12 @@ struct Options {
 };
 
 // The default decoder's ways of reading, in its order.
-std::vector<scanlet::ReadingMethod> defaultWays()
+std::vector<scanlet::Way> defaultWays()
 {
     return dynamic_cast<scanlet::RotatingDecoder&>(*bench::decoders().front().make()).ways();
 }
 
-// Frames in a corpus clip: one turn of every way of reading.
+// Frames in a corpus clip: one round of the rotation, every way once.
 const int corpusClip = static_cast<int>(defaultWays().size());
 // Frames in a photo clip: a quarter of a second of a camera at 30 frames/s.
 constexpr int photoClip = 8;
@@ -68,11 +68,11 @@ struct Tally {
 // One column of the report: reads a scene and says how many frames after its
 // first it was reported with the right text; -1 when it was not, -2 when a
 // wrong text was reported. The library's run meets the scene at the given
-// turn of its rotation, as a camera's code arrives at any point of it.
+// way of its rotation, as a camera's code arrives at any point of it.
 using FrameAt = std::function<cv::Mat(int)>;
 struct Column {
     std::string name;
-    std::function<int(int frames, const FrameAt& frameAt, const std::string& text, std::size_t turn)> read;
+    std::function<int(int frames, const FrameAt& frameAt, const std::string& text, std::size_t wayIndex)> read;
 };
 
 std::vector<std::string> reported;
@@ -143,15 +143,15 @@ std::vector<Column> columns(std::vector<std::unique_ptr<scanlet::Decoder>>& owne
         all.push_back({"before (ZXing, one way)", single(*owned.back())});
     }
     const auto decoders = bench::decoders();
-    for (const auto method : defaultWays()) {
-        owned.push_back(std::make_unique<bench::PinnedDecoder>(decoders.front().make(), method));
-        all.push_back({decoders.front().name + " " + scanlet::nameOf(method), single(*owned.back())});
+    for (const auto& way : defaultWays()) {
+        owned.push_back(std::make_unique<bench::PinnedDecoder>(decoders.front().make(), way));
+        all.push_back({decoders.front().name + " " + scanlet::nameOf(way), single(*owned.back())});
     }
     owned.push_back(decoders.front().make());
     auto* rotating = dynamic_cast<scanlet::RotatingDecoder*>(owned.back().get());
-    all.push_back({decoders.front().name + " in turns",
-                   [rotating](int frames, const FrameAt& frameAt, const std::string& text, std::size_t turn) {
-                       rotating->startAt(turn);
+    all.push_back({decoders.front().name + " in rotation",
+                   [rotating](int frames, const FrameAt& frameAt, const std::string& text, std::size_t wayIndex) {
+                       rotating->startAt(wayIndex);
                        return firstReport(*rotating, frames, frameAt, text);
                    }});
     for (std::size_t d = 1; d < decoders.size(); ++d) {
@@ -267,7 +267,7 @@ void shortfalls(std::ostream& out, const std::vector<Column>& all, const std::ve
         }
         if (best >= 0.95 * level.samples && level.read[clip] < 0.95 * level.samples) {
             out << "- " << level.category << " at " << level.level << ": " << rate(level.read[clip], level.samples)
-                << " in turns, " << rate(best, level.samples) << " by the best single way\n";
+                << " in rotation, " << rate(best, level.samples) << " by the best single way\n";
             any = true;
         }
     }
@@ -289,13 +289,13 @@ void report(std::ostream& out, const Options& options, const std::vector<Column>
     out << "Corpus: seed " << options.seed << ", " << options.samplesPerLevel << " frames per level, " << total
         << " frames of 1920x1080, one code each in the scan region; " << std::fixed << std::setprecision(0)
         << seconds << " s to generate and decode. Single-frame columns read the first frame of a fresh run; the"
-        << " column in turns is the library's own run over a clip of " << corpusClip
-        << " frames of the scene, starting at each turn of the rotation in turn from one scene to the next, and"
+        << " column in rotation is the library's own run over a clip of " << corpusClip
+        << " frames of the scene, starting at each way of the rotation in turn from one scene to the next, and"
         << " frames late counts from the clip's first frame.\n\n";
     table(out, all, categories, false, "Category");
     out << "\n";
     table(out, all, levels, true, "Category");
-    out << "\nBelow " << rate(static_cast<int>(findingBelow * 100), 100) << " in turns:\n\n";
+    out << "\nBelow " << rate(static_cast<int>(findingBelow * 100), 100) << " in rotation:\n\n";
     bool any = false;
     for (const auto& level : levels) {
         if (level.read[clip] < findingBelow * level.samples) {
@@ -307,7 +307,7 @@ void report(std::ostream& out, const Options& options, const std::vector<Column>
     if (!any) {
         out << "- none\n";
     }
-    out << "\nRead by some single way on at least 95% of the frames but not in turns:\n\n";
+    out << "\nRead by some single way on at least 95% of the frames but not in rotation:\n\n";
     shortfalls(out, all, levels);
     if (photos.empty()) {
         out << "\nReal photographs: "
@@ -315,10 +315,10 @@ void report(std::ostream& out, const Options& options, const std::vector<Column>
             << ", skipped.\n";
         return;
     }
-    out << "\n### Real photographs\n\nEach photo in the middle of a 1920x1080 frame; the column in turns is a"
+    out << "\n### Real photographs\n\nEach photo in the middle of a 1920x1080 frame; the column in rotation is a"
         << " clip of " << photoClip << " frames, each moved by up to 4 px with a little noise.\n\n";
     table(out, all, photos, false, "Folder");
-    out << "\nNot read in turns: " << (missed.empty() ? "none" : "") ;
+    out << "\nNot read in rotation: " << (missed.empty() ? "none" : "") ;
     for (std::size_t i = 0; i < missed.size(); ++i) {
         out << (i == 0 ? "" : ", ") << missed[i];
     }
@@ -351,9 +351,9 @@ std::vector<Tally> readPhotos(const std::vector<Column>& all, const Options& opt
         }
         ++tally.samples;
         const auto frameAt = [&photo](int frame) { return bench::photoFrame(photo, frame); };
-        const std::size_t turn = index++;
+        const std::size_t wayIndex = index++;
         for (std::size_t c = 0; c < all.size(); ++c) {
-            const int late = all[c].read(photoClip, frameAt, photo.text, turn);
+            const int late = all[c].read(photoClip, frameAt, photo.text, wayIndex);
             count(tally, c, late, clip);
             if (c == clip && late < 0) {
                 missed.push_back(photo.name);

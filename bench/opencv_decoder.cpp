@@ -12,15 +12,14 @@ namespace bench {
 namespace {
 
 using scanlet::Decoded;
-using scanlet::ReadingMethod;
 
 // The cv::Exception of a failed call reaches the caller unchanged.
 class OpenCvReader : public scanlet::ImageReader {
 public:
-    Decoded read(const cv::Mat& grey, ReadingMethod) override
+    Decoded read(const scanlet::PreparedImage& prepared, scanlet::Binarizer) override
     {
         Decoded decoded;
-        decoded.text = detector.detectAndDecode(grey, decoded.corners, cv::noArray());
+        decoded.text = detector.detectAndDecode(prepared.image, decoded.corners, cv::noArray());
         // OpenCV hands over the payload's bytes and nothing of the character
         // sets the code names.
         decoded.text = scanlet::textOf({{std::move(decoded.text), ""}});

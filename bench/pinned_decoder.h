@@ -7,46 +7,46 @@
 
 namespace bench {
 
-// One way of reading of a decoder that takes turns, on every frame.
+// One way of reading of a rotating decoder, on every frame.
 class PinnedDecoder : public scanlet::Decoder {
 public:
-    PinnedDecoder(std::unique_ptr<scanlet::Decoder> decoder, scanlet::ReadingMethod method)
-        : owned(std::move(decoder)), rotating(dynamic_cast<scanlet::RotatingDecoder*>(owned.get())), method(method)
+    PinnedDecoder(std::unique_ptr<scanlet::Decoder> decoder, scanlet::Way way)
+        : owned(std::move(decoder)), rotating(dynamic_cast<scanlet::RotatingDecoder*>(owned.get())), way(way)
     {
         if (rotating == nullptr) {
-            throw std::invalid_argument("the decoder takes no turns to pin");
+            throw std::invalid_argument("the decoder has no rotation to pin");
         }
     }
-    scanlet::Decoded decode(const cv::Mat& region) override { return rotating->decodeWith(region, method); }
+    scanlet::Decoded decode(const cv::Mat& region) override { return rotating->decodeWith(region, way); }
 
 private:
     std::unique_ptr<scanlet::Decoder> owned;
     scanlet::RotatingDecoder* rotating;
-    scanlet::ReadingMethod method;
+    scanlet::Way way;
 };
 
-// A decoder that takes turns over the ways every decoder has only, without
-// its own: what it costs and reads beside the decoder's full round.
+// A decoder whose rotation holds only the ways every decoder has, without its
+// own: what it costs and reads beside the decoder's full round.
 class SharedWaysDecoder : public scanlet::Decoder {
 public:
     explicit SharedWaysDecoder(std::unique_ptr<scanlet::Decoder> decoder)
         : owned(std::move(decoder)), rotating(dynamic_cast<scanlet::RotatingDecoder*>(owned.get()))
     {
         if (rotating == nullptr) {
-            throw std::invalid_argument("the decoder takes no turns");
+            throw std::invalid_argument("the decoder has no rotation");
         }
     }
     scanlet::Decoded decode(const cv::Mat& region) override
     {
-        const auto method = scanlet::sharedWays[turn];
-        turn = (turn + 1) % scanlet::sharedWays.size();
-        return rotating->decodeWith(region, method);
+        const auto& way = scanlet::sharedWays[next];
+        next = (next + 1) % scanlet::sharedWays.size();
+        return rotating->decodeWith(region, way);
     }
 
 private:
     std::unique_ptr<scanlet::Decoder> owned;
     scanlet::RotatingDecoder* rotating;
-    std::size_t turn = 0;
+    std::size_t next = 0;
 };
 
 }

@@ -40,7 +40,7 @@ struct Drawing {
     // The fewest pixels at which both decoders read every version.
     int moduleSize = 3;
     // Which of the rotation's ways reads it, modulo their number.
-    int turn = 0;
+    int wayIndex = 0;
 };
 
 inline Drawing drawingOf(const std::uint8_t* data, std::size_t size)
@@ -49,7 +49,7 @@ inline Drawing drawingOf(const std::uint8_t* data, std::size_t size)
     if (size >= 2) {
         drawing.moduleSize = 3 + data[0] / 40 % 2;
         drawing.mask = data[1] >> 2 & 7;
-        drawing.turn = data[1] >> 5;
+        drawing.wayIndex = data[1] >> 5;
     }
     return drawing;
 }

@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const cv::Rect area = scanlet::scanRegion(image.size());
     for (const auto& decoder : acceptance_harness::decoders()) {
         if (auto* rotating = dynamic_cast<scanlet::RotatingDecoder*>(decoder.get())) {
-            rotating->startAt(static_cast<std::size_t>(drawing.turn));
+            rotating->startAt(static_cast<std::size_t>(drawing.wayIndex));
         }
         cv::Mat frame = image.clone();
         cv::Mat region = frame(area);

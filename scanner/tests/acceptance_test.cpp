@@ -290,16 +290,17 @@ TEST(Decoder, PortReadsACodeUnderSensorNoiseWithCornersInRegionCoordinates)
     const footage::Placement small{"A1", {760, 420}, 4};
     cv::Mat inverted;
     cv::bitwise_not(footage::frameWith({aside}), inverted);
-    const std::tuple<cv::Mat, scanlet::ReadingMethod, footage::Placement> cases[] = {
-        {withSensorNoise(footage::frameWith({aside}), 30), scanlet::ReadingMethod::plain, aside},
-        {withSensorNoise(inverted, 30), scanlet::ReadingMethod::bothPolarities, aside},
-        {withSensorNoise(footage::frameWith({central}), 30), scanlet::ReadingMethod::zoomedCentre, central},
-        {withSensorNoise(footage::frameWith({small}), 40), scanlet::ReadingMethod::plain, small},
+    using scanlet::Preparation;
+    const std::tuple<cv::Mat, scanlet::Way, footage::Placement> cases[] = {
+        {withSensorNoise(footage::frameWith({aside}), 30), {Preparation::plain}, aside},
+        {withSensorNoise(inverted, 30), {Preparation::bothPolarities}, aside},
+        {withSensorNoise(footage::frameWith({central}), 30), {Preparation::zoomedCentre}, central},
+        {withSensorNoise(footage::frameWith({small}), 40), {Preparation::plain}, small},
     };
-    for (const auto& [noisy, method, code] : cases) {
-        SCOPED_TRACE(scanlet::nameOf(method));
+    for (const auto& [noisy, way, code] : cases) {
+        SCOPED_TRACE(scanlet::nameOf(way));
         auto decoder = scanlet::makeDecoder(scanlet::DecoderKind::ZXingPort);
-        const auto decoded = dynamic_cast<scanlet::RotatingDecoder&>(*decoder).decodeWith(noisy(area), method);
+        const auto decoded = dynamic_cast<scanlet::RotatingDecoder&>(*decoder).decodeWith(noisy(area), way);
         EXPECT_EQ(decoded.text, code.text);
         ASSERT_EQ(decoded.corners.size(), 4u);
         const cv::Point topLeft = code.topLeft - area.tl() + cv::Point(2, 2) * code.moduleSize;
@@ -438,9 +439,8 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{"ThousandsOfEmptySegments", emptySegmentsAround("\x82\xA0\x82\xA2\x82\xA4"), "あいう"}),
     [](const ::testing::TestParamInfo<TextCase>& info) { return info.param.name; });
 
-// Whatever turn of its ways of reading a frame meets, the configured decoder
-// reads a clean code at once, and a light-on-dark one within one round of its
-// ways; both with modules as small as 3 pixels.
+// Whichever way of its rotation a frame meets, the configured decoder reads a
+// clean code at once, and a light-on-dark one within one round of its ways; both with modules as small as 3 pixels.
 TEST(Decoder, ReadsACleanCodeOnAnyFrameAndALightOnDarkOneWithinOneRound)
 {
     const std::string text = "https://example.com/ticket/0c1d";

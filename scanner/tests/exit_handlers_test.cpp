@@ -75,7 +75,7 @@ TEST(PrimedDecoder, ReadsCodesOfEveryKindWithoutRegisteringExitHandlers)
         int read = 0;
         // Each code around the whole rotation, so that every way meets it.
         for (const auto& region : regions) {
-            for (int turn = 0; turn < 8; ++turn) {
+            for (int way = 0; way < 8; ++way) {
                 read += decoder->decode(region).text.empty() ? 0 : 1;
             }
         }
@@ -92,8 +92,8 @@ TEST(PrimedDecoder, ReadsThePrimingCodeInEveryWay)
         }
         const auto decoder = scanlet::makeDecoder(kind);
         const cv::Mat image = scanlet::primingImage();
-        for (int turn = 0; turn < 8; ++turn) {
-            EXPECT_EQ(decoder->decode(image).text, "scanlet") << "decoder " << static_cast<int>(kind) << ", turn " << turn;
+        for (int way = 0; way < 8; ++way) {
+            EXPECT_EQ(decoder->decode(image).text, "scanlet") << "decoder " << static_cast<int>(kind) << ", way " << way;
         }
     }
 }

@@ -11,18 +11,18 @@
 namespace scanlet {
 
 // What a decoding library does for the rotation: reads one image the rotation
-// has prepared, and names the ways of its own it offers besides the shared
-// ones (its binarizers, say).
+// has prepared, with the binarizer a way names, and names the ways of its own
+// it offers besides the shared ones (its binarizers, say).
 class ImageReader {
 public:
     virtual ~ImageReader() = default;
 
-    // Decodes a prepared 8-bit single-channel image, read as the way says
-    // where the reader has ways of its own; corners in its coordinates.
-    virtual Decoded read(const cv::Mat& grey, ReadingMethod method) = 0;
+    // Decodes a prepared 8-bit single-channel image; corners in the prepared
+    // image's coordinates.
+    virtual Decoded read(const PreparedImage& prepared, Binarizer binarizer) = 0;
 
     // The ways of its own, taken after the shared ones.
-    virtual std::vector<ReadingMethod> ownWays() const { return {}; }
+    virtual std::vector<Way> ownWays() const { return {}; }
 
     // The library named in the lines about images it cannot take.
     virtual std::string source() const = 0;

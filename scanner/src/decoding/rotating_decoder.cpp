@@ -58,28 +58,39 @@ const cv::Mat& stretched(const cv::Mat& grey, cv::Mat& result)
     return result;
 }
 
+PreparedImage single(const cv::Mat& image)
+{
+    const cv::Rect whole(0, 0, image.cols, image.rows);
+    return {image, whole, whole};
+}
+
+PreparedImage sideBySideOf(const cv::Mat& image, const cv::Size& region)
+{
+    return {image, cv::Rect({0, 0}, region), cv::Rect({region.width, 0}, region)};
+}
+
 // At full size, so that small modules keep their width in both copies.
-const cv::Mat& bothPolarities(const cv::Mat& grey, cv::Mat& sideBySide)
+PreparedImage bothPolarities(const cv::Mat& grey, cv::Mat& sideBySide)
 {
     sideBySide.create(grey.rows, grey.cols * 2, CV_8U);
     grey.copyTo(sideBySide.colRange(0, grey.cols));
     cv::bitwise_not(grey, sideBySide.colRange(grey.cols, sideBySide.cols));
-    return sideBySide;
+    return sideBySideOf(sideBySide, grey.size());
 }
 
 // The region beside its central half at twice the size, in an image of the
 // same height: the zoom is cut to the region's size.
-const cv::Mat& zoomedCentre(const cv::Mat& grey, cv::Mat& sideBySide)
+PreparedImage zoomedCentre(const cv::Mat& grey, cv::Mat& sideBySide)
 {
     const cv::Rect centre(grey.cols / 4, grey.rows / 4, grey.cols / 2, grey.rows / 2);
     if (centre.empty()) {
-        return grey;
+        return single(grey);
     }
     sideBySide.create(grey.rows, grey.cols * 2, CV_8U);
     grey.copyTo(sideBySide.colRange(0, grey.cols));
     cv::resize(grey(centre), sideBySide(cv::Rect(grey.cols, 0, centre.width * 2, centre.height * 2)),
                {centre.width * 2, centre.height * 2}, 0, 0, cv::INTER_LINEAR);
-    return sideBySide;
+    return sideBySideOf(sideBySide, grey.size());
 }
 
 bool inSecondCopy(const std::vector<cv::Point>& corners, int regionWidth)
@@ -121,53 +132,53 @@ RotatingDecoder::RotatingDecoder(std::unique_ptr<ImageReader> reader)
 
 Decoded RotatingDecoder::decode(const cv::Mat& region)
 {
-    const auto method = all[turn];
-    turn = (turn + 1) % all.size();
-    return decodeWith(region, method);
+    const Way way = all[next];
+    next = (next + 1) % all.size();
+    return decodeWith(region, way);
 }
 
 void RotatingDecoder::prime(const cv::Mat& image)
 {
-    for (const auto method : all) {
-        decodeWith(image, method);
+    for (const auto& way : all) {
+        decodeWith(image, way);
     }
 }
 
-void RotatingDecoder::startAt(std::size_t next)
+void RotatingDecoder::startAt(std::size_t wayIndex)
 {
-    turn = next % all.size();
+    next = wayIndex % all.size();
 }
 
-std::vector<ReadingMethod> RotatingDecoder::ways() const
+std::vector<Way> RotatingDecoder::ways() const
 {
     return all;
 }
 
-Decoded RotatingDecoder::decodeWith(const cv::Mat& region, ReadingMethod method)
+Decoded RotatingDecoder::decodeWith(const cv::Mat& region, const Way& way)
 {
     if (region.empty()) {
         return {};
     }
     const cv::Mat& grey = greyOf(region);
-    switch (method) {
-    case ReadingMethod::plain:
-    case ReadingMethod::globalThreshold:
-    case ReadingMethod::windowMean: return reader->read(grey, method);
-    case ReadingMethod::sharpened: return reader->read(sharpened(grey, images.blurred, images.prepared), method);
-    case ReadingMethod::stretched:
-    case ReadingMethod::fixedThreshold: return reader->read(stretched(grey, images.prepared), method);
-    case ReadingMethod::bothPolarities: {
-        Decoded decoded = reader->read(bothPolarities(grey, images.sideBySide), method);
+    Decoded decoded = reader->read(prepare(grey, way.preparation), way.binarizer);
+    if (way.preparation == Preparation::bothPolarities) {
         fromInverted(decoded.corners, grey.cols);
-        return decoded;
-    }
-    case ReadingMethod::zoomedCentre: {
-        Decoded decoded = reader->read(zoomedCentre(grey, images.sideBySide), method);
+    } else if (way.preparation == Preparation::zoomedCentre) {
         fromZoomed(decoded.corners, grey.size());
-        return decoded;
     }
+    return decoded;
+}
+
+PreparedImage RotatingDecoder::prepare(const cv::Mat& grey, Preparation preparation)
+{
+    switch (preparation) {
+    case Preparation::plain: break;
+    case Preparation::sharpened: return single(sharpened(grey, images.blurred, images.prepared));
+    case Preparation::stretched: return single(stretched(grey, images.prepared));
+    case Preparation::bothPolarities: return bothPolarities(grey, images.sideBySide);
+    case Preparation::zoomedCentre: return zoomedCentre(grey, images.sideBySide);
     }
-    return {};
+    return single(grey);
 }
 
 const cv::Mat& RotatingDecoder::greyOf(const cv::Mat& region)

@@ -14,9 +14,10 @@ namespace scanlet {
 
 // A camera shows the same code on many frames in a row, so instead of trying
 // every way of reading on every frame, the decoder takes one per frame, in
-// turn: a code one way misses is read a frame or two later while each frame
-// still costs a single decoding attempt. The rotation prepares the image for
-// the shared ways and hands it to the reader of a decoding library.
+// rotation: a code one way misses is read a frame or two later while each
+// frame still costs a single decoding attempt. The rotation prepares the image
+// a way names, hands it to the reader of a decoding library with the way's
+// binarizer, and maps the corners found back into the region.
 class RotatingDecoder final : public Decoder {
 public:
     explicit RotatingDecoder(std::unique_ptr<ImageReader> reader);
@@ -25,15 +26,16 @@ public:
     void prime(const cv::Mat& image) override;
 
     // One attempt with the given way, outside the rotation.
-    Decoded decodeWith(const cv::Mat& region, ReadingMethod method);
+    Decoded decodeWith(const cv::Mat& region, const Way& way);
 
-    // Where in the rotation the next frame's turn falls; a new decoder starts
-    // at the first. Lets a measurement start a scene at any point of it.
-    void startAt(std::size_t turn);
+    // Which of the ways the next frame takes, counted from the first, which a
+    // new decoder starts at. Lets a measurement start a scene at any point of
+    // the rotation.
+    void startAt(std::size_t wayIndex);
 
     // This decoder's ways, in the order it takes them: the shared ones, and
     // the reader's own after them.
-    std::vector<ReadingMethod> ways() const;
+    std::vector<Way> ways() const;
 
 private:
     // The images a frame's region is prepared into, kept from frame to frame:
@@ -48,11 +50,12 @@ private:
     };
 
     const cv::Mat& greyOf(const cv::Mat& region);
+    PreparedImage prepare(const cv::Mat& grey, Preparation preparation);
 
     Images images;
     std::unique_ptr<ImageReader> reader;
-    std::vector<ReadingMethod> all;
-    std::size_t turn = 0;
+    std::vector<Way> all;
+    std::size_t next = 0;
 };
 
 }

@@ -2,22 +2,20 @@
 
 namespace scanlet {
 
-bool isSideBySide(ReadingMethod method)
+std::string nameOf(const Way& way)
 {
-    return method == ReadingMethod::bothPolarities || method == ReadingMethod::zoomedCentre;
-}
-
-std::string nameOf(ReadingMethod method)
-{
-    switch (method) {
-    case ReadingMethod::plain: return "plain";
-    case ReadingMethod::sharpened: return "sharpened";
-    case ReadingMethod::stretched: return "stretched";
-    case ReadingMethod::bothPolarities: return "both polarities";
-    case ReadingMethod::zoomedCentre: return "zoomed centre";
-    case ReadingMethod::globalThreshold: return "global threshold";
-    case ReadingMethod::fixedThreshold: return "fixed threshold";
-    case ReadingMethod::windowMean: return "window mean";
+    switch (way.binarizer) {
+    case Binarizer::standard: break;
+    case Binarizer::globalHistogram: return "global threshold";
+    case Binarizer::fixedThreshold: return "fixed threshold";
+    case Binarizer::windowMean: return "window mean";
+    }
+    switch (way.preparation) {
+    case Preparation::plain: return "plain";
+    case Preparation::sharpened: return "sharpened";
+    case Preparation::stretched: return "stretched";
+    case Preparation::bothPolarities: return "both polarities";
+    case Preparation::zoomedCentre: return "zoomed centre";
     }
     return "unknown";
 }

@@ -1,12 +1,14 @@
 #pragma once
 
+#include <opencv2/core.hpp>
+
 #include <array>
 #include <string>
 
 namespace scanlet {
 
-// The ways a frame's region can be prepared for one decoding attempt.
-enum class ReadingMethod {
+// How the rotation prepares a frame's region for one decoding attempt.
+enum class Preparation {
     // The region in grey, as the camera gave it.
     plain,
     // Sharpened: codes blurred by focus or motion.
@@ -19,32 +21,54 @@ enum class ReadingMethod {
     // Side by side as it is and its central half at twice the size: small codes
     // held in the middle, whose modules are too few pixels wide.
     zoomedCentre,
-    // For decoders that let the caller choose how grey becomes dark and light,
-    // the region in grey with one threshold for all of it, taken from its
-    // histogram, instead of thresholds from each part's neighbourhood: codes
+};
+
+// How a reader turns the prepared grey into dark and light, where it lets the
+// caller choose.
+enum class Binarizer {
+    // The reader's own default: thresholds from each part's neighbourhood.
+    standard,
+    // One threshold for all of the image, taken from its histogram: codes
     // whose dark and light parts the neighbourhood thresholds split wrongly.
-    globalThreshold,
-    // Stretched, with one threshold at mid-grey.
+    globalHistogram,
+    // One threshold at mid-grey.
     fixedThreshold,
-    // For decoders that let the caller choose, the region in grey with each
-    // pixel compared to the mean of a large window around it, wider than a
-    // small code's finder pattern: codes whose blocks of thresholds split a
+    // Each pixel compared to the mean of a large window around it, wider than
+    // a small code's finder pattern: codes whose blocks of thresholds split a
     // module's light or dark across a block's edge.
     windowMean,
+};
+
+// A way of reading: the image the rotation prepares, read with one of the
+// reader's binarizers.
+struct Way {
+    Preparation preparation;
+    Binarizer binarizer = Binarizer::standard;
+
+    friend bool operator==(const Way& a, const Way& b)
+    {
+        return a.preparation == b.preparation && a.binarizer == b.binarizer;
+    }
 };
 
 // The ways every decoder has, in the order it takes them. Every way reads a
 // clean dark-on-light code wherever it lies in the region, so such a code is
 // reported on the first frame it is whole in view; a light-on-dark code is read
-// within every round of a decoder's ways.
-constexpr std::array<ReadingMethod, 5> sharedWays{ReadingMethod::plain, ReadingMethod::sharpened,
-                                                  ReadingMethod::stretched, ReadingMethod::bothPolarities,
-                                                  ReadingMethod::zoomedCentre};
+// within every round of a decoder's rotation.
+constexpr std::array<Way, 5> sharedWays{Way{Preparation::plain}, Way{Preparation::sharpened},
+                                        Way{Preparation::stretched}, Way{Preparation::bothPolarities},
+                                        Way{Preparation::zoomedCentre}};
 
-// Whether the way's image holds two copies side by side, each as wide as the
-// region: the region as it is on the left, the copy the way adds on the right.
-bool isSideBySide(ReadingMethod method);
+std::string nameOf(const Way& way);
 
-std::string nameOf(ReadingMethod method);
+// What the rotation hands a reader: the prepared image, the part of it that
+// holds the region as it is, and the part the preparation added. For a single
+// image both are the whole of it; side by side, the region is on the left and
+// the added copy on the right.
+struct PreparedImage {
+    cv::Mat image;
+    cv::Rect region;
+    cv::Rect added;
+};
 
 }

@@ -55,11 +55,11 @@ std::string deliveredText(const ZXing::Result& result)
     return textOf({{std::move(bytes), ""}});
 }
 
-ZXing::Binarizer binarizerFor(ReadingMethod method)
+ZXing::Binarizer binarizerFor(Binarizer binarizer)
 {
-    switch (method) {
-    case ReadingMethod::globalThreshold: return ZXing::Binarizer::GlobalHistogram;
-    case ReadingMethod::fixedThreshold: return ZXing::Binarizer::FixedThreshold;
+    switch (binarizer) {
+    case Binarizer::globalHistogram: return ZXing::Binarizer::GlobalHistogram;
+    case Binarizer::fixedThreshold: return ZXing::Binarizer::FixedThreshold;
     default: return ZXing::Binarizer::LocalAverage;
     }
 }
@@ -74,15 +74,17 @@ public:
     ZxingReader() { hints.setFormats(ZXing::BarcodeFormat::QRCode); }
 
     // ZXing's own binarizers besides its default, which set one threshold for
-    // the whole region.
-    std::vector<ReadingMethod> ownWays() const override
+    // the whole region: from its histogram on the region in grey, and at
+    // mid-grey on the stretched region.
+    std::vector<Way> ownWays() const override
     {
-        return {ReadingMethod::globalThreshold, ReadingMethod::fixedThreshold};
+        return {{Preparation::plain, Binarizer::globalHistogram}, {Preparation::stretched, Binarizer::fixedThreshold}};
     }
 
-    Decoded read(const cv::Mat& grey, ReadingMethod method) override
+    Decoded read(const PreparedImage& prepared, Binarizer binarizer) override
     {
-        hints.setBinarizer(binarizerFor(method));
+        const cv::Mat& grey = prepared.image;
+        hints.setBinarizer(binarizerFor(binarizer));
         // The region is a view into the frame, so rows are a frame's width apart.
         const ZXing::ImageView image(grey.data, grey.cols, grey.rows, ZXing::ImageFormat::Lum,
                                      static_cast<int>(grey.step[0]));

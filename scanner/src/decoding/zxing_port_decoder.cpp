@@ -33,37 +33,37 @@ constexpr int noiseFinderTriples = 3;
 // own reader refuses images of 20 pixels or fewer.
 constexpr int minimumSide = 21;
 
-zxing::Ref<zxing::Binarizer> binarizerFor(ReadingMethod method, zxing::Ref<zxing::LuminanceSource> source)
+zxing::Ref<zxing::Binarizer> binarizerFor(Binarizer binarizer, zxing::Ref<zxing::LuminanceSource> source)
 {
-    if (method == ReadingMethod::windowMean) {
+    if (binarizer == Binarizer::windowMean) {
         return zxing::Ref<zxing::Binarizer>(new zxing::SimpleAdaptiveBinarizer(source));
     }
     return zxing::Ref<zxing::Binarizer>(new zxing::HybridBinarizer(source));
 }
 
-zxing::Ref<zxing::BinaryBitmap> bitmapOf(const cv::Mat& grey, ReadingMethod method)
+zxing::Ref<zxing::BinaryBitmap> bitmapOf(const cv::Mat& grey, Binarizer binarizer)
 {
     // The port takes its pixels row after row without gaps; a region is a
     // view into the frame, whose rows lie a frame's width apart. The source
     // keeps a copy.
     cv::Mat pixels = grey.isContinuous() ? grey : grey.clone();
     zxing::Ref<zxing::LuminanceSource> source(cv::wechat_qrcode::ImgSource::create(pixels.data, pixels.cols, pixels.rows));
-    zxing::Ref<zxing::BinaryBitmap> bitmap(new zxing::BinaryBitmap(binarizerFor(method, source)));
+    zxing::Ref<zxing::BinaryBitmap> bitmap(new zxing::BinaryBitmap(binarizerFor(binarizer, source)));
     bitmap->m_poUnicomBlock = new zxing::UnicomBlock(pixels.rows, pixels.cols);
     return bitmap;
 }
 
-// Judged on the matrix's first width columns.
-bool isMostlyNoise(zxing::BitMatrix& matrix, int width)
+// Judged on the part of the matrix that columns names.
+bool isMostlyNoise(zxing::BitMatrix& matrix, const cv::Range& columns)
 {
     long flips = 0;
     long steps = 0;
     for (int y = noiseSampleRowStep / 2; y < matrix.getHeight(); y += noiseSampleRowStep) {
         const bool* row = matrix.getRowBoolPtr(y);
-        for (int x = 1; x < width; ++x) {
+        for (int x = columns.start + 1; x < columns.end; ++x) {
             flips += row[x] != row[x - 1];
         }
-        steps += width - 1;
+        steps += columns.size() - 1;
     }
     return flips >= noiseFlipShare * steps;
 }
@@ -90,43 +90,45 @@ public:
 
     // The port's binarizer that compares each pixel with the mean of a large
     // window around it, besides its default of thresholds per block.
-    std::vector<ReadingMethod> ownWays() const override
+    std::vector<Way> ownWays() const override
     {
-        return {ReadingMethod::windowMean};
+        return {{Preparation::plain, Binarizer::windowMean}};
     }
 
     // A region of noise is read at half size: the finder search meets
     // finder-like runs everywhere in noise and costs ten times a frame's
     // usual; halving averages the noise down, so a code under it still reads,
     // and leaves a quarter of the pixels to search. Whether it is noise is
-    // judged on the region's own copy; of a way's two copies side by side only
+    // judged on the region as it is; of a way's two copies side by side only
     // the one the way adds is read then, since the region's own is the plain
     // way's, and two copies of noise would cost twice as much.
-    Decoded read(const cv::Mat& grey, ReadingMethod method) override
+    Decoded read(const PreparedImage& prepared, Binarizer binarizer) override
     {
+        const cv::Mat& grey = prepared.image;
         if (grey.cols < minimumSide || grey.rows < minimumSide) {
             return {};
         }
-        zxing::Ref<zxing::BinaryBitmap> bitmap = bitmapOf(grey, method);
+        zxing::Ref<zxing::BinaryBitmap> bitmap = bitmapOf(grey, binarizer);
         zxing::ErrorHandler error;
         zxing::Ref<zxing::BitMatrix> matrix = bitmap->getBlackMatrix(error);
         if (error.ErrCode() || matrix.empty()) {
             return {};
         }
-        const int copyWidth = isSideBySide(method) ? grey.cols / 2 : grey.cols;
-        if (copyWidth < 2 * minimumSide || grey.rows < 2 * minimumSide || !isMostlyNoise(*matrix, copyWidth)) {
+        const cv::Rect& region = prepared.region;
+        if (region.width < 2 * minimumSide || region.height < 2 * minimumSide ||
+            !isMostlyNoise(*matrix, {region.x, region.x + region.width})) {
             return decodeMatrix(bitmap, matrix, hints, 1);
         }
         cv::Mat half;
-        cv::resize(grey.colRange(grey.cols - copyWidth, grey.cols), half, {}, 0.5, 0.5, cv::INTER_AREA);
-        bitmap = bitmapOf(half, method);
+        cv::resize(grey(prepared.added), half, {}, 0.5, 0.5, cv::INTER_AREA);
+        bitmap = bitmapOf(half, binarizer);
         matrix = bitmap->getBlackMatrix(error);
         if (error.ErrCode() || matrix.empty()) {
             return {};
         }
         Decoded decoded = decodeMatrix(bitmap, matrix, noiseHints, 2);
         for (auto& corner : decoded.corners) {
-            corner.x += grey.cols - copyWidth;
+            corner += prepared.added.tl();
         }
         return decoded;
     }
