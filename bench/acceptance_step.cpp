@@ -7,7 +7,7 @@
 // their own; and the costliest payloads a code can carry, a version 40 symbol
 // of thousands of segments and one of the largest byte payload, beside a
 // version 40 symbol of a short text that tells the symbol's cost from the
-// payload's. Times are the frame clock's (frame_clock.h): the process's CPU
+// payload's; and a code out of focus, which only deblurring reads. Times are the frame clock's (frame_clock.h): the process's CPU
 // time on Linux, wall-clock time under Wine; the counters' names say which.
 // Besides the mean, each run gives its median frame: a rotating decoder costs
 // more on some frames than on others; and its worst frame, which bounds
@@ -59,6 +59,19 @@ cv::Mat busyScene()
     }
     cv::Mat frame;
     cv::cvtColor(grey, frame, cv::COLOR_GRAY2BGR);
+    return frame;
+}
+
+// The clean code seen out of focus, through a disk of one module's radius:
+// the frame on which the deblurred way deconvolves, where every other way
+// reads nothing.
+cv::Mat defocusedCode()
+{
+    constexpr int radius = moduleSize;
+    cv::Mat disk = cv::Mat::zeros(2 * radius + 1, 2 * radius + 1, CV_32F);
+    cv::circle(disk, {radius, radius}, radius, cv::Scalar(1), cv::FILLED);
+    cv::Mat frame;
+    cv::filter2D(placedCentrally(footage::codeImage(payload, moduleSize)), frame, -1, disk / cv::sum(disk)[0]);
     return frame;
 }
 
@@ -209,6 +222,7 @@ void registerAll()
         {"clean_code", placedCentrally(footage::codeImage(payload, moduleSize))},
         {"code_outside_region", footage::frameWith({{payload, {40, 60}, moduleSize}})},
         {"unreadable_code", placedCentrally(unreadableCode())},
+        {"defocused_code", defocusedCode()},
         {"noise", noise(0)},
         {"fine_noise", noise(1)},
         {"dark_high_gain", noise(2)},

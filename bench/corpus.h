@@ -18,6 +18,11 @@ struct Sample {
     double rotationDegrees = 0;
     double tiltDegrees = 0;
     double blurSigma = 0;
+    // Out of focus: each point spread over a disk of this radius, in modules.
+    double defocusRadius = 0;
+    // Moved while exposed: each point spread along a line of this length, in
+    // modules, at a random angle.
+    double motionLength = 0;
     double noiseSigma = 0;
     int jpegQuality = 0;
     int contrast = 200;

@@ -8,6 +8,7 @@
 #include "text/text_encoding.h"
 
 #include <gtest/gtest.h>
+#include <opencv2/imgproc.hpp>
 
 #include <chrono>
 #include <future>
@@ -306,6 +307,48 @@ TEST(Decoder, PortReadsACodeUnderSensorNoiseWithCornersInRegionCoordinates)
         const cv::Point topLeft = code.topLeft - area.tl() + cv::Point(2, 2) * code.moduleSize;
         EXPECT_NEAR(decoded.corners[0].x, topLeft.x, code.moduleSize);
         EXPECT_NEAR(decoded.corners[0].y, topLeft.y, code.moduleSize);
+    }
+}
+
+// A camera out of focus by a disk of one module's radius: every module is
+// spread over its neighbours, and the spectrum loses the frequencies of
+// alternating modules, so neither thresholds nor sharpening separate them.
+cv::Mat defocused(const cv::Mat& frame, int radius)
+{
+    cv::Mat disk = cv::Mat::zeros(2 * radius + 1, 2 * radius + 1, CV_32F);
+    cv::circle(disk, {radius, radius}, radius, cv::Scalar(1), cv::FILLED);
+    cv::Mat blurred;
+    cv::filter2D(frame, blurred, -1, disk / cv::sum(disk)[0]);
+    return blurred;
+}
+
+TEST(Decoder, ReadsADefocusedCodeOnlyWhenDeblurredWithCornersInRegionCoordinates)
+{
+    const std::string text = "https://example.com/badge/0c1d";
+    constexpr int moduleSize = 4;
+    const cv::Rect area = scanlet::scanRegion(scanlet::fullHd);
+    const footage::Placement code{text, {760, 380}, moduleSize};
+    const cv::Mat frame = defocused(footage::frameWith({code}), moduleSize);
+    const cv::Point topLeft = code.topLeft - area.tl() + cv::Point(2, 2) * moduleSize;
+    for (const auto kind : {scanlet::DecoderKind::ZXing, scanlet::DecoderKind::ZXingPort}) {
+        if (!scanlet::isBuiltIn(kind)) {
+            continue;
+        }
+        SCOPED_TRACE(kind == scanlet::DecoderKind::ZXing ? "ZXing" : "ZXing port");
+        auto decoder = scanlet::makeDecoder(kind);
+        auto& rotating = dynamic_cast<scanlet::RotatingDecoder&>(*decoder);
+        std::vector<std::string> readBy;
+        for (const auto& way : rotating.ways()) {
+            const auto decoded = rotating.decodeWith(frame(area), way);
+            if (decoded.text != text) {
+                continue;
+            }
+            readBy.push_back(scanlet::nameOf(way));
+            ASSERT_EQ(decoded.corners.size(), 4u);
+            EXPECT_NEAR(decoded.corners[0].x, topLeft.x, moduleSize);
+            EXPECT_NEAR(decoded.corners[0].y, topLeft.y, moduleSize);
+        }
+        EXPECT_EQ(readBy, std::vector<std::string>{"deblurred"});
     }
 }
 

@@ -1,5 +1,7 @@
 #include "decoding/rotating_decoder.h"
 
+#include "decoding/deblur.h"
+
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
@@ -121,6 +123,14 @@ void fromZoomed(std::vector<cv::Point>& corners, const cv::Size& region)
     }
 }
 
+// Back from the deblurred crop to the region.
+void fromDeblurred(std::vector<cv::Point>& corners, const Deblurred& deblurred)
+{
+    for (auto& corner : corners) {
+        corner += deblurred.origin;
+    }
+}
+
 }
 
 RotatingDecoder::RotatingDecoder(std::unique_ptr<ImageReader> reader)
@@ -160,12 +170,28 @@ Decoded RotatingDecoder::decodeWith(const cv::Mat& region, const Way& way)
         return {};
     }
     const cv::Mat& grey = greyOf(region);
+    if (way.preparation == Preparation::deblurred) {
+        return decodeDeblurred(grey, way.binarizer);
+    }
     Decoded decoded = reader->read(prepare(grey, way.preparation), way.binarizer);
     if (way.preparation == Preparation::bothPolarities) {
         fromInverted(decoded.corners, grey.cols);
     } else if (way.preparation == Preparation::zoomedCentre) {
         fromZoomed(decoded.corners, grey.size());
     }
+    return decoded;
+}
+
+// A region without a blurred code to undo is read as it is, so that this way
+// too reads a sharp code on the first frame it is in view.
+Decoded RotatingDecoder::decodeDeblurred(const cv::Mat& grey, Binarizer binarizer)
+{
+    const Deblurred deblurred = scanlet::deblurred(grey);
+    if (deblurred.image.empty()) {
+        return reader->read(single(grey), binarizer);
+    }
+    Decoded decoded = reader->read(single(deblurred.image), binarizer);
+    fromDeblurred(decoded.corners, deblurred);
     return decoded;
 }
 
@@ -177,6 +203,7 @@ PreparedImage RotatingDecoder::prepare(const cv::Mat& grey, Preparation preparat
     case Preparation::stretched: return single(stretched(grey, images.prepared));
     case Preparation::bothPolarities: return bothPolarities(grey, images.sideBySide);
     case Preparation::zoomedCentre: return zoomedCentre(grey, images.sideBySide);
+    case Preparation::deblurred: break; // a crop of the region, which decodeDeblurred maps back
     }
     return single(grey);
 }

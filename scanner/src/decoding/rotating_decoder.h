@@ -51,6 +51,7 @@ private:
 
     const cv::Mat& greyOf(const cv::Mat& region);
     PreparedImage prepare(const cv::Mat& grey, Preparation preparation);
+    Decoded decodeDeblurred(const cv::Mat& grey, Binarizer binarizer);
 
     Images images;
     std::unique_ptr<ImageReader> reader;

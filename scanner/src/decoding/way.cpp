@@ -16,6 +16,7 @@ std::string nameOf(const Way& way)
     case Preparation::stretched: return "stretched";
     case Preparation::bothPolarities: return "both polarities";
     case Preparation::zoomedCentre: return "zoomed centre";
+    case Preparation::deblurred: return "deblurred";
     }
     return "unknown";
 }

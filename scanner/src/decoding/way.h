@@ -21,6 +21,9 @@ enum class Preparation {
     // Side by side as it is and its central half at twice the size: small codes
     // held in the middle, whose modules are too few pixels wide.
     zoomedCentre,
+    // The code's area with the blur it was seen through undone, the blur
+    // estimated from the code's own edges: a camera out of focus or moving.
+    deblurred,
 };
 
 // How a reader turns the prepared grey into dark and light, where it lets the
@@ -55,9 +58,9 @@ struct Way {
 // clean dark-on-light code wherever it lies in the region, so such a code is
 // reported on the first frame it is whole in view; a light-on-dark code is read
 // within every round of a decoder's rotation.
-constexpr std::array<Way, 5> sharedWays{Way{Preparation::plain}, Way{Preparation::sharpened},
-                                        Way{Preparation::stretched}, Way{Preparation::bothPolarities},
-                                        Way{Preparation::zoomedCentre}};
+constexpr std::array<Way, 6> sharedWays{Way{Preparation::plain},        Way{Preparation::sharpened},
+                                        Way{Preparation::stretched},    Way{Preparation::bothPolarities},
+                                        Way{Preparation::zoomedCentre}, Way{Preparation::deblurred}};
 
 std::string nameOf(const Way& way);
 
