@@ -1,6 +1,7 @@
 #include "corpus.h"
 
 #include "charset_code.h"
+#include "decoding/deblur.h"
 #include "footage.h"
 #include "run/scan_region.h"
 
@@ -303,53 +304,6 @@ void addNoise(cv::Mat& frame, double sigma, cv::RNG& rng)
     frame += noise;
 }
 
-// Each cell weighs the share of its area inside the disk, found on a fine
-// grid within it, so that a radius between whole pixels still counts.
-cv::Mat diskKernel(double radius)
-{
-    constexpr int subdivisions = 8;
-    const int half = static_cast<int>(std::ceil(radius));
-    cv::Mat kernel(2 * half + 1, 2 * half + 1, CV_32F);
-    for (int row = 0; row < kernel.rows; ++row) {
-        for (int col = 0; col < kernel.cols; ++col) {
-            int inside = 0;
-            for (int i = 0; i < subdivisions; ++i) {
-                for (int j = 0; j < subdivisions; ++j) {
-                    const double y = row - half + (i + 0.5) / subdivisions - 0.5;
-                    const double x = col - half + (j + 0.5) / subdivisions - 0.5;
-                    inside += x * x + y * y <= radius * radius;
-                }
-            }
-            kernel.at<float>(row, col) = static_cast<float>(inside);
-        }
-    }
-    return kernel / cv::sum(kernel)[0];
-}
-
-// Points spaced finely along the line, each shared between its four nearest
-// cells, so that the line's length and angle are not rounded to whole pixels.
-cv::Mat lineKernel(double length, double angle)
-{
-    constexpr int pointsPerPixel = 16;
-    const int half = static_cast<int>(std::ceil(length / 2)) + 1;
-    cv::Mat kernel = cv::Mat::zeros(2 * half + 1, 2 * half + 1, CV_32F);
-    const int points = std::max(2, static_cast<int>(std::ceil(length * pointsPerPixel)));
-    for (int i = 0; i < points; ++i) {
-        const double along = length * ((i + 0.5) / points - 0.5);
-        const double x = half + along * std::cos(angle);
-        const double y = half + along * std::sin(angle);
-        const int left = static_cast<int>(std::floor(x));
-        const int top = static_cast<int>(std::floor(y));
-        const double dx = x - left;
-        const double dy = y - top;
-        kernel.at<float>(top, left) += static_cast<float>((1 - dx) * (1 - dy));
-        kernel.at<float>(top, left + 1) += static_cast<float>(dx * (1 - dy));
-        kernel.at<float>(top + 1, left) += static_cast<float>((1 - dx) * dy);
-        kernel.at<float>(top + 1, left + 1) += static_cast<float>(dx * dy);
-    }
-    return kernel / cv::sum(kernel)[0];
-}
-
 cv::Mat compressed(const cv::Mat& frame, int quality)
 {
     std::vector<uchar> bytes;
@@ -408,11 +362,11 @@ cv::Mat render(const Sample& sample)
         cv::GaussianBlur(frame, frame, {}, sample.blurSigma);
     }
     if (sample.defocusRadius > 0) {
-        cv::filter2D(frame, frame, -1, diskKernel(sample.defocusRadius * sample.moduleSize), {-1, -1}, 0,
+        cv::filter2D(frame, frame, -1, scanlet::diskKernel(sample.defocusRadius * sample.moduleSize), {-1, -1}, 0,
                      cv::BORDER_REPLICATE);
     }
     if (sample.motionLength > 0) {
-        cv::filter2D(frame, frame, -1, lineKernel(sample.motionLength * sample.moduleSize, rng.uniform(0.0, pi)),
+        cv::filter2D(frame, frame, -1, scanlet::lineKernel(sample.motionLength * sample.moduleSize, rng.uniform(0.0, pi)),
                      {-1, -1}, 0, cv::BORDER_REPLICATE);
     }
     cv::Mat colour;

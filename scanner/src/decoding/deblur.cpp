@@ -72,49 +72,6 @@ constexpr double noiseAllowance = 4;
 // Cells of a kernel are weighed on a grid this fine within each pixel.
 constexpr int kernelSubdivisions = 8;
 
-cv::Mat diskKernel(double radius)
-{
-    const int half = static_cast<int>(std::ceil(radius));
-    cv::Mat kernel(2 * half + 1, 2 * half + 1, CV_32F);
-    for (int row = 0; row < kernel.rows; ++row) {
-        for (int col = 0; col < kernel.cols; ++col) {
-            int inside = 0;
-            for (int i = 0; i < kernelSubdivisions; ++i) {
-                for (int j = 0; j < kernelSubdivisions; ++j) {
-                    const double y = row - half + (i + 0.5) / kernelSubdivisions - 0.5;
-                    const double x = col - half + (j + 0.5) / kernelSubdivisions - 0.5;
-                    inside += x * x + y * y <= radius * radius;
-                }
-            }
-            kernel.at<float>(row, col) = static_cast<float>(inside);
-        }
-    }
-    return kernel / cv::sum(kernel)[0];
-}
-
-// Points spaced finely along the line, each shared between its four nearest
-// cells, so that neither length nor angle is rounded to whole pixels.
-cv::Mat lineKernel(double length, double angle)
-{
-    const int half = static_cast<int>(std::ceil(length / 2)) + 1;
-    cv::Mat kernel = cv::Mat::zeros(2 * half + 1, 2 * half + 1, CV_32F);
-    const int points = std::max(2, static_cast<int>(std::ceil(length * kernelSubdivisions * 2)));
-    for (int i = 0; i < points; ++i) {
-        const double along = length * ((i + 0.5) / points - 0.5);
-        const double x = half + along * std::cos(angle);
-        const double y = half + along * std::sin(angle);
-        const int left = static_cast<int>(std::floor(x));
-        const int top = static_cast<int>(std::floor(y));
-        const float dx = static_cast<float>(x - left);
-        const float dy = static_cast<float>(y - top);
-        kernel.at<float>(top, left) += (1 - dx) * (1 - dy);
-        kernel.at<float>(top, left + 1) += dx * (1 - dy);
-        kernel.at<float>(top + 1, left) += (1 - dx) * dy;
-        kernel.at<float>(top + 1, left + 1) += dx * dy;
-    }
-    return kernel / cv::sum(kernel)[0];
-}
-
 cv::Mat gaussianKernel(double sigma)
 {
     const cv::Mat line = cv::getGaussianKernel(2 * static_cast<int>(std::ceil(3 * sigma)) + 1, sigma, CV_32F);
@@ -366,6 +323,49 @@ cv::Rect bounded(const cv::Rect& area, int side)
     return {centre.x - size.width / 2, centre.y - size.height / 2, size.width, size.height};
 }
 
+}
+
+cv::Mat diskKernel(double radius)
+{
+    const int half = static_cast<int>(std::ceil(radius));
+    cv::Mat kernel(2 * half + 1, 2 * half + 1, CV_32F);
+    for (int row = 0; row < kernel.rows; ++row) {
+        for (int col = 0; col < kernel.cols; ++col) {
+            int inside = 0;
+            for (int i = 0; i < kernelSubdivisions; ++i) {
+                for (int j = 0; j < kernelSubdivisions; ++j) {
+                    const double y = row - half + (i + 0.5) / kernelSubdivisions - 0.5;
+                    const double x = col - half + (j + 0.5) / kernelSubdivisions - 0.5;
+                    inside += x * x + y * y <= radius * radius;
+                }
+            }
+            kernel.at<float>(row, col) = static_cast<float>(inside);
+        }
+    }
+    return kernel / cv::sum(kernel)[0];
+}
+
+// Points spaced finely along the line, each shared between its four nearest
+// cells, so that neither length nor angle is rounded to whole pixels.
+cv::Mat lineKernel(double length, double angle)
+{
+    const int half = static_cast<int>(std::ceil(length / 2)) + 1;
+    cv::Mat kernel = cv::Mat::zeros(2 * half + 1, 2 * half + 1, CV_32F);
+    const int points = std::max(2, static_cast<int>(std::ceil(length * kernelSubdivisions * 2)));
+    for (int i = 0; i < points; ++i) {
+        const double along = length * ((i + 0.5) / points - 0.5);
+        const double x = half + along * std::cos(angle);
+        const double y = half + along * std::sin(angle);
+        const int left = static_cast<int>(std::floor(x));
+        const int top = static_cast<int>(std::floor(y));
+        const float dx = static_cast<float>(x - left);
+        const float dy = static_cast<float>(y - top);
+        kernel.at<float>(top, left) += (1 - dx) * (1 - dy);
+        kernel.at<float>(top, left + 1) += dx * (1 - dy);
+        kernel.at<float>(top + 1, left) += (1 - dx) * dy;
+        kernel.at<float>(top + 1, left + 1) += dx * dy;
+    }
+    return kernel / cv::sum(kernel)[0];
 }
 
 cv::Rect findCodeArea(const cv::Mat& grey)

@@ -24,6 +24,13 @@ struct Deblurred {
     cv::Point origin;
 };
 
+// The point spread of a camera out of focus by a disk of the given radius, and
+// of one that moved along a line of the given length and angle (radians from
+// the x axis), in pixels; each cell weighs the share of the spread inside it,
+// so that lengths between whole pixels still count.
+cv::Mat diskKernel(double radius);
+cv::Mat lineKernel(double length, double angle);
+
 // Where in the grey region the code most likely lies: the largest patch of
 // strong local contrast, with a margin for its quiet zone. Empty when nothing
 // in the region stands out from a flat scene.
