@@ -7,6 +7,7 @@
 
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
+#include <opencv2/objdetect.hpp>
 
 #include <algorithm>
 #include <array>
@@ -191,14 +192,34 @@ std::vector<Category> categories()
                                      [](Sample& s, double v) { s.defocusRadius = v; })},
         {"motion", levelsOf<double>({1.0, 1.5, 2.0}, " module line",
                                     [](Sample& s, double v) { s.motionLength = v; })},
+        {"glare over data", levelsOf<int>({3, 5, 7, 9}, " modules across",
+                                          [](Sample& s, int v) { s.spotModules = v; })},
+        {"glare over data, level Q", levelsOf<int>({5, 7, 9, 11}, " modules across", [](Sample& s, int v) {
+             s.spotModules = v;
+             s.levelQ = true;
+         })},
+        {"glare over a finder pattern", levelsOf<int>({3, 5, 7}, " modules across", [](Sample& s, int v) {
+             s.spotModules = v;
+             s.spotOnFinder = true;
+         })},
     };
+}
+
+cv::Mat codeAtLevelQ(const std::string& text, int moduleSize)
+{
+    cv::QRCodeEncoder::Params params;
+    params.correction_level = cv::QRCodeEncoder::CORRECT_LEVEL_Q;
+    cv::Mat modules;
+    cv::QRCodeEncoder::create(params)->encode(text, modules);
+    return footage::scaledModules(modules, moduleSize);
 }
 
 // The standard quiet zone is four modules; the encoder leaves two.
 cv::Mat printedCode(const Sample& sample)
 {
     cv::Mat code = sample.characterSet.empty()
-                       ? footage::codeImage(sample.text, sample.moduleSize)
+                       ? (sample.levelQ ? codeAtLevelQ(sample.text, sample.moduleSize)
+                                        : footage::codeImage(sample.text, sample.moduleSize))
                        : footage::scaledModules(charsetModules(sample.text, sample.characterSet,
                                                                sample.designated ? CharsetMode::writer
                                                                                  : CharsetMode::bareBytes),
@@ -274,6 +295,58 @@ void addGlare(cv::Mat& frame, const std::vector<cv::Point2f>& corners, double ra
         for (int col = std::max(0, box.x - box.width); col < std::min(frame.cols, box.br().x + box.width); ++col) {
             const double distance = std::hypot(col - centre.x, row - centre.y) / radius;
             pixel[col] += static_cast<float>(400 * std::exp(-distance * distance));
+        }
+    }
+}
+
+// A lamp's reflection: saturated out to the radius even over ink, fading over
+// about as far again, in the same profile as addGlare's.
+void addSpot(cv::Mat& frame, const cv::Point2d& centre, double radius, double ink)
+{
+    constexpr double peak = 400;
+    const double width = radius / std::sqrt(std::log(peak / (255 - ink)));
+    const int reach = static_cast<int>(std::ceil(3 * width));
+    for (int row = std::max(0, cvFloor(centre.y) - reach); row < std::min(frame.rows, cvCeil(centre.y) + reach); ++row) {
+        auto* pixel = frame.ptr<float>(row);
+        for (int col = std::max(0, cvFloor(centre.x) - reach); col < std::min(frame.cols, cvCeil(centre.x) + reach);
+             ++col) {
+            const double distance = std::hypot(col - centre.x, row - centre.y) / width;
+            pixel[col] += static_cast<float>(peak * std::exp(-distance * distance));
+        }
+    }
+}
+
+// Where a spot of the sample's size lies on the symbol of modules a side, in
+// modules from its top-left corner. Over data, the saturated disk keeps a
+// module clear of the finder patterns with their separators and format
+// information, and of the symbol's edge; over a finder pattern, it covers part
+// of one of the three.
+cv::Point2d spotCentre(const Sample& sample, int modules, cv::RNG& rng)
+{
+    const double radius = sample.spotModules / 2.0;
+    if (sample.spotOnFinder) {
+        const double far = modules - 3.5;
+        const std::array<cv::Point2d, 3> finders{{{3.5, 3.5}, {far, 3.5}, {3.5, far}}};
+        const cv::Point2d finder = finders[rng.uniform(0, 3)];
+        const double angle = rng.uniform(0.0, 2 * pi);
+        const double away = rng.uniform(0.0, 3.5);
+        return finder + cv::Point2d(away * std::cos(angle), away * std::sin(angle));
+    }
+    const double corner = 9 + 1;
+    const auto clearOfCorners = [&](const cv::Point2d& c) {
+        const auto outside = [&](double left, double top) {
+            const double dx = std::max({left - c.x, 0.0, c.x - (left + corner)});
+            const double dy = std::max({top - c.y, 0.0, c.y - (top + corner)});
+            return std::hypot(dx, dy) > radius;
+        };
+        return outside(0, 0) && outside(modules - corner, 0) && outside(0, modules - corner);
+    };
+    const double low = radius + 1;
+    const double high = std::max(low, modules - radius - 1);
+    for (;;) {
+        const cv::Point2d centre(rng.uniform(low, high), rng.uniform(low, high));
+        if (clearOfCorners(centre)) {
+            return centre;
         }
     }
 }
@@ -357,6 +430,14 @@ cv::Mat render(const Sample& sample)
     }
     if (sample.glareRadius > 0) {
         addGlare(frame, corners, sample.glareRadius, rng);
+    }
+    if (sample.spotModules > 0) {
+        const int border = 2 * sample.moduleSize;
+        const int modules = (code.cols - 2 * border) / sample.moduleSize;
+        const cv::Point2d inModules = spotCentre(sample, modules, rng);
+        std::vector<cv::Point2f> centre{cv::Point2f(inModules * sample.moduleSize) + cv::Point2f(border, border)};
+        cv::perspectiveTransform(centre, centre, cv::getPerspectiveTransform(flat, corners));
+        addSpot(frame, centre[0], sample.spotModules * sample.moduleSize / 2.0, midGrey - sample.contrast / 2.0);
     }
     if (sample.blurSigma > 0) {
         cv::GaussianBlur(frame, frame, {}, sample.blurSigma);

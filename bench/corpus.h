@@ -27,6 +27,13 @@ struct Sample {
     int jpegQuality = 0;
     int contrast = 200;
     double glareRadius = 0;
+    // A saturated spot of this diameter in modules, placed over data modules
+    // only, or over part of a finder pattern when spotOnFinder.
+    int spotModules = 0;
+    bool spotOnFinder = false;
+    // At error correction level Q, as laminated cards are often printed,
+    // rather than the encoder's L.
+    bool levelQ = false;
     // How much the light falls off across the code, from one side to the
     // other: 0.6 leaves the far side at 40% of the near side's brightness.
     double lightFalloff = 0;

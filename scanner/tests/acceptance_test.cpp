@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 #include <opencv2/imgproc.hpp>
 
+#include <opencv2/objdetect.hpp>
+
 #include <chrono>
 #include <future>
 #include <sstream>
@@ -350,6 +352,40 @@ TEST(Decoder, ReadsADefocusedCodeOnlyWhenDeblurredWithCornersInRegionCoordinates
         }
         EXPECT_EQ(readBy, std::vector<std::string>{"deblurred"});
     }
+}
+
+// A card under a lamp: the reflection saturates a disk 13 modules across over
+// the data of a level Q code, more codewords than the correction of errors
+// alone can take, and the binarizer reads every module there light. The port
+// reads the grey image's saturated modules as erasures, which cost half as
+// much, and so reads the code.
+TEST(Decoder, PortReadsACodeWhoseDataASaturatedSpotHides)
+{
+    const std::string text = "https://example.com/card/0c1d";
+    cv::QRCodeEncoder::Params level;
+    level.correction_level = cv::QRCodeEncoder::CORRECT_LEVEL_Q;
+    cv::Mat modules;
+    cv::QRCodeEncoder::create(level)->encode(text, modules);
+    constexpr int moduleSize = 6;
+    constexpr int quietZone = 4 * moduleSize;
+    cv::Mat printed;
+    modules.convertTo(printed, CV_8U, 160.0 / 255, 40);
+    cv::resize(printed, printed, {}, moduleSize, moduleSize, cv::INTER_NEAREST);
+    cv::copyMakeBorder(printed, printed, quietZone, quietZone, quietZone, quietZone, cv::BORDER_CONSTANT, 200);
+
+    cv::Mat frame(scanlet::fullHd, CV_8UC1, cv::Scalar(128));
+    const cv::Point topLeft(900, 480);
+    printed.copyTo(frame(cv::Rect(topLeft, printed.size())));
+    // Clear of the finder patterns, their separators and format information.
+    const cv::Point spotCentre = topLeft + cv::Point(quietZone, quietZone) + cv::Point(14, 14) * moduleSize;
+    cv::circle(frame, spotCentre, 13 * moduleSize / 2, 255, cv::FILLED);
+    cv::Mat colour;
+    cv::cvtColor(frame, colour, cv::COLOR_GRAY2BGR);
+
+    auto decoder = scanlet::makeDecoder(scanlet::DecoderKind::ZXingPort);
+    const auto decoded = dynamic_cast<scanlet::RotatingDecoder&>(*decoder).decodeWith(
+        colour(scanlet::scanRegion(scanlet::fullHd)), {scanlet::Preparation::plain});
+    EXPECT_EQ(decoded.text, text);
 }
 
 TEST(Decoder, FindsNothingInAnEmptyRegion)
