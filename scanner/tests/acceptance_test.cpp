@@ -1,4 +1,5 @@
 #include "footage.h"
+#include "fuzz_image.h"
 
 #include "decoding/decoder.h"
 #include "run/detect_in_region.h"
@@ -386,6 +387,35 @@ TEST(Decoder, PortReadsACodeWhoseDataASaturatedSpotHides)
     const auto decoded = dynamic_cast<scanlet::RotatingDecoder&>(*decoder).decodeWith(
         colour(scanlet::scanRegion(scanlet::fullHd)), {scanlet::Preparation::plain});
     EXPECT_EQ(decoded.text, text);
+}
+
+// Found by the acceptance fuzz target: finder-like runs that measure a side's
+// module size of zero, which made the port's estimate of the code's dimension
+// an undefined integer. Read in every way of both decoders, the image is
+// refused; the sanitizer tree reports any undefined behaviour on the way.
+TEST(Decoder, RefusesFinderPatternsThatMeasureAModuleSizeOfZero)
+{
+    const std::uint8_t input[] = {
+        0xff, 0x00, 0x5a, 0x5a, 0x5a, 0x5a, 0x5a, 0x5a, 0x5a, 0x5a, 0x5a, 0x5a,
+        0x5a, 0x5a, 0x5a, 0x5a, 0x5a, 0x5a, 0x5a, 0x5a, 0xe9, 0x5a, 0x5a, 0x5a,
+        0x5a, 0x5a, 0x5a, 0x5a, 0x5a, 0x5a, 0x5a, 0x5a, 0x5a, 0x5a, 0x5a, 0x5a,
+        0x5a, 0x5a, 0x5a, 0x5a, 0x5a, 0x5a, 0x5a, 0x5a, 0x5a, 0x5a, 0x5a, 0x5a,
+        0x5a, 0x5a, 0x5a, 0x5a, 0x5a, 0x5a, 0x5a, 0x52, 0x5a, 0x5a, 0x5a, 0x5a,
+        0x5a, 0x5a, 0x5a, 0x5a, 0x5a, 0x5a, 0x5a, 0x5a, 0x5a
+    };
+    const auto image = fuzz_image::decode(input, sizeof input);
+    const cv::Rect area = image.wholeImage ? cv::Rect({}, image.frame.size()) : scanlet::scanRegion(image.frame.size());
+    for (const auto kind : {scanlet::DecoderKind::ZXing, scanlet::DecoderKind::ZXingPort}) {
+        if (!scanlet::isBuiltIn(kind)) {
+            continue;
+        }
+        auto decoder = scanlet::makeDecoder(kind);
+        auto& rotating = dynamic_cast<scanlet::RotatingDecoder&>(*decoder);
+        for (const auto& way : rotating.ways()) {
+            cv::Mat frame = image.frame.clone();
+            EXPECT_EQ(rotating.decodeWith(frame(area), way).text, "") << scanlet::nameOf(way);
+        }
+    }
 }
 
 TEST(Decoder, FindsNothingInAnEmptyRegion)
