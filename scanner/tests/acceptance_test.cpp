@@ -14,7 +14,9 @@
 #include <opencv2/objdetect.hpp>
 
 #include <chrono>
+#include <fstream>
 #include <future>
+#include <iterator>
 #include <sstream>
 #include <stdexcept>
 #include <tuple>
@@ -405,6 +407,29 @@ TEST(Decoder, RefusesFinderPatternsThatMeasureAModuleSizeOfZero)
     };
     const auto image = fuzz_image::decode(input, sizeof input);
     const cv::Rect area = image.wholeImage ? cv::Rect({}, image.frame.size()) : scanlet::scanRegion(image.frame.size());
+    for (const auto kind : {scanlet::DecoderKind::ZXing, scanlet::DecoderKind::ZXingPort}) {
+        if (!scanlet::isBuiltIn(kind)) {
+            continue;
+        }
+        auto decoder = scanlet::makeDecoder(kind);
+        auto& rotating = dynamic_cast<scanlet::RotatingDecoder&>(*decoder);
+        for (const auto& way : rotating.ways()) {
+            cv::Mat frame = image.frame.clone();
+            EXPECT_EQ(rotating.decodeWith(frame(area), way).text, "") << scanlet::nameOf(way);
+        }
+    }
+}
+
+// Found by the acceptance fuzz target: a small region whose code's edges
+// measure a blur wider than the region itself, whose kernel the deblurred way
+// laid into its spectrum out of bounds. Every way refuses it.
+TEST(Decoder, RefusesABlurWiderThanItsArea)
+{
+    std::ifstream file(std::string(SCANLET_TEST_DATA) + "/blur-wider-than-its-area.fuzz", std::ios::binary);
+    ASSERT_TRUE(file);
+    const std::vector<std::uint8_t> input{std::istreambuf_iterator<char>(file), {}};
+    const auto image = fuzz_image::decode(input.data(), input.size());
+    const cv::Rect area = scanlet::scanRegion(image.frame.size());
     for (const auto kind : {scanlet::DecoderKind::ZXing, scanlet::DecoderKind::ZXingPort}) {
         if (!scanlet::isBuiltIn(kind)) {
             continue;

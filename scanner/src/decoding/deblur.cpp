@@ -478,7 +478,13 @@ Deblurred deblurred(const cv::Mat& grey)
     const double noiseToSignal =
         noiseToSignalOf(power, spectrum.values.total(), levels.light - levels.dark,
                         blur.shape == Blur::Shape::line ? leastLineNoiseToSignal : leastRoundNoiseToSignal);
-    return {wienerDeconvolved(spectrum, kernelOf(blur), noiseToSignal), crop.tl()};
+    // A blur wider than the code's area leaves nothing of the code to restore,
+    // and its kernel would not fit the spectrum it is laid into.
+    const cv::Mat kernel = kernelOf(blur);
+    if (kernel.rows > crop.height || kernel.cols > crop.width) {
+        return {};
+    }
+    return {wienerDeconvolved(spectrum, kernel, noiseToSignal), crop.tl()};
 }
 
 }
