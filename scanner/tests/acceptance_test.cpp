@@ -391,6 +391,25 @@ TEST(Decoder, PortReadsACodeWhoseDataASaturatedSpotHides)
     EXPECT_EQ(decoded.text, text);
 }
 
+// Inputs the acceptance fuzz target found faults with, read again in every way
+// of both decoders, as the target reads them: the rotation's place decided
+// which way met them there.
+void expectEveryWayRefuses(const fuzz_image::Image& image)
+{
+    const cv::Rect area = image.wholeImage ? cv::Rect({}, image.frame.size()) : scanlet::scanRegion(image.frame.size());
+    for (const auto kind : {scanlet::DecoderKind::ZXing, scanlet::DecoderKind::ZXingPort}) {
+        if (!scanlet::isBuiltIn(kind)) {
+            continue;
+        }
+        auto decoder = scanlet::makeDecoder(kind);
+        auto& rotating = dynamic_cast<scanlet::RotatingDecoder&>(*decoder);
+        for (const auto& way : rotating.ways()) {
+            cv::Mat frame = image.frame.clone();
+            EXPECT_EQ(rotating.decodeWith(frame(area), way).text, "") << scanlet::nameOf(way);
+        }
+    }
+}
+
 // Found by the acceptance fuzz target: finder-like runs that measure a side's
 // module size of zero, which made the port's estimate of the code's dimension
 // an undefined integer. Read in every way of both decoders, the image is
@@ -406,18 +425,7 @@ TEST(Decoder, RefusesFinderPatternsThatMeasureAModuleSizeOfZero)
         0x5a, 0x5a, 0x5a, 0x5a, 0x5a, 0x5a, 0x5a, 0x5a, 0x5a
     };
     const auto image = fuzz_image::decode(input, sizeof input);
-    const cv::Rect area = image.wholeImage ? cv::Rect({}, image.frame.size()) : scanlet::scanRegion(image.frame.size());
-    for (const auto kind : {scanlet::DecoderKind::ZXing, scanlet::DecoderKind::ZXingPort}) {
-        if (!scanlet::isBuiltIn(kind)) {
-            continue;
-        }
-        auto decoder = scanlet::makeDecoder(kind);
-        auto& rotating = dynamic_cast<scanlet::RotatingDecoder&>(*decoder);
-        for (const auto& way : rotating.ways()) {
-            cv::Mat frame = image.frame.clone();
-            EXPECT_EQ(rotating.decodeWith(frame(area), way).text, "") << scanlet::nameOf(way);
-        }
-    }
+    expectEveryWayRefuses(image);
 }
 
 // Found by the acceptance fuzz target: a small region whose code's edges
@@ -429,18 +437,7 @@ TEST(Decoder, RefusesABlurWiderThanItsArea)
     ASSERT_TRUE(file);
     const std::vector<std::uint8_t> input{std::istreambuf_iterator<char>(file), {}};
     const auto image = fuzz_image::decode(input.data(), input.size());
-    const cv::Rect area = scanlet::scanRegion(image.frame.size());
-    for (const auto kind : {scanlet::DecoderKind::ZXing, scanlet::DecoderKind::ZXingPort}) {
-        if (!scanlet::isBuiltIn(kind)) {
-            continue;
-        }
-        auto decoder = scanlet::makeDecoder(kind);
-        auto& rotating = dynamic_cast<scanlet::RotatingDecoder&>(*decoder);
-        for (const auto& way : rotating.ways()) {
-            cv::Mat frame = image.frame.clone();
-            EXPECT_EQ(rotating.decodeWith(frame(area), way).text, "") << scanlet::nameOf(way);
-        }
-    }
+    expectEveryWayRefuses(image);
 }
 
 TEST(Decoder, FindsNothingInAnEmptyRegion)
