@@ -323,6 +323,54 @@ cv::Rect bounded(const cv::Rect& area, int side)
     return {centre.x - size.width / 2, centre.y - size.height / 2, size.width, size.height};
 }
 
+// The bounding box of the largest patch of set pixels, neighbours diagonal
+// ones included, the first in raster order among equals. Walked here on one
+// thread: OpenCV's labelling runs on its thread pool, whose hand-over of
+// buffers the thread sanitizer cannot follow, for a mask of a few thousand
+// pixels.
+cv::Rect largestPatch(const cv::Mat& mask)
+{
+    cv::Mat seen = cv::Mat::zeros(mask.size(), CV_8U);
+    std::vector<cv::Point> stack;
+    cv::Rect largest;
+    int largestArea = 0;
+    for (int row = 0; row < mask.rows; ++row) {
+        for (int col = 0; col < mask.cols; ++col) {
+            if (mask.at<uchar>(row, col) == 0 || seen.at<uchar>(row, col) != 0) {
+                continue;
+            }
+            int area = 0;
+            int left = col, right = col, top = row, bottom = row;
+            seen.at<uchar>(row, col) = 1;
+            stack.push_back({col, row});
+            while (!stack.empty()) {
+                const cv::Point point = stack.back();
+                stack.pop_back();
+                ++area;
+                left = std::min(left, point.x);
+                right = std::max(right, point.x);
+                top = std::min(top, point.y);
+                bottom = std::max(bottom, point.y);
+                for (int dy = -1; dy <= 1; ++dy) {
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        const cv::Point next(point.x + dx, point.y + dy);
+                        if (next.x >= 0 && next.y >= 0 && next.x < mask.cols && next.y < mask.rows &&
+                            mask.at<uchar>(next) != 0 && seen.at<uchar>(next) == 0) {
+                            seen.at<uchar>(next) = 1;
+                            stack.push_back(next);
+                        }
+                    }
+                }
+            }
+            if (area > largestArea) {
+                largestArea = area;
+                largest = cv::Rect(left, top, right - left + 1, bottom - top + 1);
+            }
+        }
+    }
+    return largest;
+}
+
 }
 
 cv::Mat diskKernel(double radius)
@@ -391,23 +439,12 @@ cv::Rect findCodeArea(const cv::Mat& grey)
     if (cv::countNonZero(strong) > mostCoverage * static_cast<double>(strong.total())) {
         return {};
     }
-    cv::Mat labels;
-    cv::Mat stats;
-    cv::Mat centroids;
-    const int count = cv::connectedComponentsWithStats(strong, labels, stats, centroids, 8);
-    int largest = 0;
-    for (int label = 1; label < count; ++label) {
-        if (largest == 0 || stats.at<int>(label, cv::CC_STAT_AREA) > stats.at<int>(largest, cv::CC_STAT_AREA)) {
-            largest = label;
-        }
-    }
-    if (largest == 0) {
+    const cv::Rect largest = largestPatch(strong);
+    if (largest.empty()) {
         return {};
     }
-    const cv::Rect found(stats.at<int>(largest, cv::CC_STAT_LEFT) * searchScale,
-                         stats.at<int>(largest, cv::CC_STAT_TOP) * searchScale,
-                         stats.at<int>(largest, cv::CC_STAT_WIDTH) * searchScale,
-                         stats.at<int>(largest, cv::CC_STAT_HEIGHT) * searchScale);
+    const cv::Rect found(largest.x * searchScale, largest.y * searchScale, largest.width * searchScale,
+                         largest.height * searchScale);
     const cv::Rect withMargin(found.x - areaMargin, found.y - areaMargin, found.width + 2 * areaMargin,
                               found.height + 2 * areaMargin);
     return withMargin & cv::Rect(0, 0, grey.cols, grey.rows);
