@@ -391,6 +391,82 @@ TEST(Decoder, PortReadsACodeWhoseDataASaturatedSpotHides)
     EXPECT_EQ(decoded.text, text);
 }
 
+// A code under a lamp whose reflection saturates a disk 11 modules across over
+// one finder pattern, its separator and the format information's copy beside
+// it: the finder search finds the other two only. The finder patterns carry
+// no data, and the port makes the third up where the grey image is saturated,
+// the timing patterns and the other copy of the format information telling
+// where it lies. Each of the three in turn: a hidden top left one leaves a
+// diagonal pair, the others an adjacent one.
+TEST(Decoder, PortReadsACodeWhoseFinderPatternASaturatedSpotHides)
+{
+    const std::string text = "https://example.com/lamp/7f3a";
+    cv::QRCodeEncoder::Params level;
+    level.correction_level = cv::QRCodeEncoder::CORRECT_LEVEL_M;
+    cv::Mat modules;
+    cv::QRCodeEncoder::create(level)->encode(text, modules);
+    constexpr int moduleSize = 6;
+    constexpr int quietZone = 4 * moduleSize;
+    cv::Mat printed;
+    modules.convertTo(printed, CV_8U, 160.0 / 255, 40);
+    cv::resize(printed, printed, {}, moduleSize, moduleSize, cv::INTER_NEAREST);
+    cv::copyMakeBorder(printed, printed, quietZone, quietZone, quietZone, quietZone, cv::BORDER_CONSTANT, 200);
+    const cv::Point topLeft(900, 480);
+    const cv::Point origin = topLeft + cv::Point(quietZone, quietZone);
+    const int far = modules.cols - 7;
+    const std::vector<std::pair<const char*, cv::Point>> finders{
+        {"top left", {0, 0}}, {"top right", {far, 0}}, {"bottom left", {0, far}}};
+
+    for (const auto& [name, corner] : finders) {
+        SCOPED_TRACE(name);
+        cv::Mat frame(scanlet::fullHd, CV_8UC1, cv::Scalar(128));
+        printed.copyTo(frame(cv::Rect(topLeft, printed.size())));
+        const cv::Point2d centre = cv::Point2d(origin) + (cv::Point2d(corner) + cv::Point2d(3.5, 3.5)) * moduleSize;
+        cv::circle(frame, cv::Point(centre), 11 * moduleSize / 2, 255, cv::FILLED);
+        cv::Mat colour;
+        cv::cvtColor(frame, colour, cv::COLOR_GRAY2BGR);
+
+        auto decoder = scanlet::makeDecoder(scanlet::DecoderKind::ZXingPort);
+        const auto decoded = dynamic_cast<scanlet::RotatingDecoder&>(*decoder).decodeWith(
+            colour(scanlet::scanRegion(scanlet::fullHd)), {scanlet::Preparation::plain});
+        EXPECT_EQ(decoded.text, text);
+    }
+}
+
+// Two finder patterns of a size, at a code's distance, with a saturated spot
+// where a third would lie on either side and at the corner between them, but
+// no code: every way of the port's rotation reads nothing.
+TEST(Decoder, PortReadsNothingFromTwoFinderPatternsBesideASaturatedSpot)
+{
+    constexpr int moduleSize = 6;
+    cv::Mat frame(scanlet::fullHd, CV_8UC1, cv::Scalar(200));
+    const auto finderAt = [&](cv::Point topLeft) {
+        cv::rectangle(frame, cv::Rect(topLeft, cv::Size(7, 7) * moduleSize), 40, cv::FILLED);
+        cv::rectangle(frame, cv::Rect(topLeft + cv::Point(1, 1) * moduleSize, cv::Size(5, 5) * moduleSize), 200,
+                      cv::FILLED);
+        cv::rectangle(frame, cv::Rect(topLeft + cv::Point(2, 2) * moduleSize, cv::Size(3, 3) * moduleSize), 40,
+                      cv::FILLED);
+    };
+    const cv::Point first(800, 500);
+    const cv::Point second = first + cv::Point(22, 0) * moduleSize;
+    finderAt(first);
+    finderAt(second);
+    const cv::Point toCentre = cv::Point(7, 7) * moduleSize / 2;
+    for (const cv::Point& spot : {first + cv::Point(0, 22) * moduleSize, second - cv::Point(0, 22) * moduleSize,
+                                  first + cv::Point(11, 11) * moduleSize}) {
+        cv::circle(frame, spot + toCentre, 11 * moduleSize / 2, 255, cv::FILLED);
+    }
+    cv::Mat colour;
+    cv::cvtColor(frame, colour, cv::COLOR_GRAY2BGR);
+
+    auto decoder = scanlet::makeDecoder(scanlet::DecoderKind::ZXingPort);
+    auto& rotating = dynamic_cast<scanlet::RotatingDecoder&>(*decoder);
+    for (const auto& way : rotating.ways()) {
+        cv::Mat region = colour(scanlet::scanRegion(scanlet::fullHd)).clone();
+        EXPECT_EQ(rotating.decodeWith(region, way).text, "") << scanlet::nameOf(way);
+    }
+}
+
 // Inputs the acceptance fuzz target found faults with, read again in every way
 // of both decoders, as the target reads them: the rotation's place decided
 // which way met them there.
