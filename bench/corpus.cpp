@@ -4,6 +4,7 @@
 #include "decoding/deblur.h"
 #include "footage.h"
 #include "run/scan_region.h"
+#include "surface.h"
 
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
@@ -110,6 +111,27 @@ struct Category {
     std::vector<Level> levels;
 };
 
+// Tilted past 60 degrees, the modules grow so that the most foreshortened
+// stay about two pixels across.
+std::vector<Level> steepTilts(const std::vector<int>& degrees)
+{
+    std::vector<Level> levels;
+    for (const int tilt : degrees) {
+        const int moduleSize = std::max(4, static_cast<int>(std::ceil(2 / std::cos(tilt * pi / 180))));
+        levels.push_back({std::to_string(tilt) + "°, " + std::to_string(moduleSize) + " px modules",
+                          [=](Sample& s, cv::RNG&) {
+                              s.tiltDegrees = tilt;
+                              s.moduleSize = moduleSize;
+                          }});
+    }
+    return levels;
+}
+
+Level clothLevel(const std::string& name, double modules)
+{
+    return {name, [=](Sample& s, cv::RNG&) { s.clothAmplitude = modules; }};
+}
+
 template <typename T>
 std::vector<Level> levelsOf(const std::vector<T>& values, const std::string& unit,
                             std::function<void(Sample&, T)> set)
@@ -202,6 +224,17 @@ std::vector<Category> categories()
              s.spotModules = v;
              s.spotOnFinder = true;
          })},
+        // Large modules, so that those the curve turns furthest away stay
+        // about two pixels across even at half the circumference.
+        {"curved surface", levelsOf<int>({60, 90, 120, 150, 180}, "° of the circumference", [](Sample& s, int v) {
+             s.wrapDegrees = v;
+             s.moduleSize = 8;
+         })},
+        {"cloth",
+         {clothLevel("0.25 module", 0.25), clothLevel("0.5 module", 0.5),
+          clothLevel("moderate displacement, 1 module", 1), clothLevel("1.5 modules", 1.5),
+          clothLevel("2 modules", 2)}},
+        {"steep tilt", steepTilts({65, 70, 75, 80})},
     };
 }
 
@@ -384,6 +417,66 @@ cv::Mat compressed(const cv::Mat& frame, int quality)
     return cv::imdecode(bytes, cv::IMREAD_COLOR);
 }
 
+// The frame's pixels within reach of the points, with a pixel or two more for
+// a surface that curves between them.
+cv::Rect around(const std::vector<cv::Point2f>& points)
+{
+    constexpr int margin = 2;
+    const cv::Rect box = cv::boundingRect(points);
+    return {box.x - margin, box.y - margin, box.width + 2 * margin, box.height + 2 * margin};
+}
+
+cv::Mat onCylinder(const cv::Mat& code, const Sample& sample, cv::RNG& rng)
+{
+    Cylinder cylinder(code.cols, 4 * sample.moduleSize, sample.wrapDegrees, focalLength, rng);
+    const auto seen = cylinder.outline();
+    auto placed = seen;
+    placeInRegion(placed, rng);
+    cylinder.moveBy(placed.front() - seen.front());
+    cv::Mat frame = background(rng);
+    paint(frame, code, around(placed), std::cref(cylinder));
+    return frame;
+}
+
+// The flat code's square, grown by as far as the cloth may move any of it, is
+// what must lie in the scan region.
+cv::Mat onCloth(const cv::Mat& code, const Sample& sample, cv::RNG& rng)
+{
+    const auto side = static_cast<float>(code.cols);
+    Cloth cloth(side, sample.moduleSize, sample.clothAmplitude * sample.moduleSize, rng);
+    const auto reach = static_cast<float>(std::ceil(cloth.reach()));
+    std::vector<cv::Point2f> corners{
+        {-reach, -reach}, {side + reach, -reach}, {side + reach, side + reach}, {-reach, side + reach}};
+    placeInRegion(corners, rng);
+    cloth.moveTo(corners.front() + cv::Point2f(reach, reach));
+    cv::Mat frame = background(rng);
+    paint(frame, code, around(corners), std::cref(cloth));
+    return frame;
+}
+
+// What the camera's lens, sensor and encoder make of the light that reaches it.
+cv::Mat captured(cv::Mat frame, const Sample& sample, cv::RNG& rng)
+{
+    if (sample.blurSigma > 0) {
+        cv::GaussianBlur(frame, frame, {}, sample.blurSigma);
+    }
+    if (sample.defocusRadius > 0) {
+        cv::filter2D(frame, frame, -1, scanlet::diskKernel(sample.defocusRadius * sample.moduleSize), {-1, -1}, 0,
+                     cv::BORDER_REPLICATE);
+    }
+    if (sample.motionLength > 0) {
+        cv::filter2D(frame, frame, -1, scanlet::lineKernel(sample.motionLength * sample.moduleSize, rng.uniform(0.0, pi)),
+                     {-1, -1}, 0, cv::BORDER_REPLICATE);
+    }
+    cv::Mat colour;
+    cv::cvtColor(frame, colour, cv::COLOR_GRAY2BGR);
+    if (sample.noiseSigma > 0) {
+        addNoise(colour, sample.noiseSigma, rng);
+    }
+    colour.convertTo(colour, CV_8UC3);
+    return sample.jpegQuality > 0 ? compressed(colour, sample.jpegQuality) : colour;
+}
+
 }
 
 std::vector<Sample> corpus(std::uint64_t seed, int samplesPerLevel)
@@ -417,6 +510,12 @@ cv::Mat render(const Sample& sample)
 {
     cv::RNG rng(sample.seed);
     const cv::Mat code = printedCode(sample);
+    if (sample.wrapDegrees > 0) {
+        return captured(onCylinder(code, sample, rng), sample, rng);
+    }
+    if (sample.clothAmplitude > 0) {
+        return captured(onCloth(code, sample, rng), sample, rng);
+    }
     auto corners = posed(code.cols, sample, rng);
     placeInRegion(corners, rng);
     const float side = static_cast<float>(code.cols);
@@ -439,24 +538,7 @@ cv::Mat render(const Sample& sample)
         cv::perspectiveTransform(centre, centre, cv::getPerspectiveTransform(flat, corners));
         addSpot(frame, centre[0], sample.spotModules * sample.moduleSize / 2.0, midGrey - sample.contrast / 2.0);
     }
-    if (sample.blurSigma > 0) {
-        cv::GaussianBlur(frame, frame, {}, sample.blurSigma);
-    }
-    if (sample.defocusRadius > 0) {
-        cv::filter2D(frame, frame, -1, scanlet::diskKernel(sample.defocusRadius * sample.moduleSize), {-1, -1}, 0,
-                     cv::BORDER_REPLICATE);
-    }
-    if (sample.motionLength > 0) {
-        cv::filter2D(frame, frame, -1, scanlet::lineKernel(sample.motionLength * sample.moduleSize, rng.uniform(0.0, pi)),
-                     {-1, -1}, 0, cv::BORDER_REPLICATE);
-    }
-    cv::Mat colour;
-    cv::cvtColor(frame, colour, cv::COLOR_GRAY2BGR);
-    if (sample.noiseSigma > 0) {
-        addNoise(colour, sample.noiseSigma, rng);
-    }
-    colour.convertTo(colour, CV_8UC3);
-    return sample.jpegQuality > 0 ? compressed(colour, sample.jpegQuality) : colour;
+    return captured(frame, sample, rng);
 }
 
 }

@@ -39,6 +39,10 @@ struct Sample {
     double lightFalloff = 0;
     // Light modules on a dark ground, as on a phone in dark mode.
     bool inverted = false;
+    // Wrapped around a cylinder, covering this much of its circumference.
+    double wrapDegrees = 0;
+    // On cloth, displaced by up to this many modules and folded once or twice.
+    double clothAmplitude = 0;
     // Empty for UTF-8; otherwise the set the code holds its text in, with a
     // designator (or Kanji mode) when designated.
     std::string characterSet;
