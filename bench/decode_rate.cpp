@@ -316,11 +316,11 @@ void report(std::ostream& out, const Options& options, const std::vector<Column>
         << " frames of the scene, starting at each way of the rotation in turn from one scene to the next, and"
         << " frames late counts from the clip's first frame.\n\n";
     if (!options.categories.empty()) {
-        out << "Read in part: only the categories";
+        out << "Categories read:";
         for (std::size_t i = 0; i < options.categories.size(); ++i) {
             out << (i == 0 ? " " : ", ") << options.categories[i];
         }
-        out << ", each frame as in the whole corpus.\n\n";
+        out << "; each frame as in the whole corpus.\n\n";
     }
     table(out, all, categories, false, "Category");
     out << "\n";
@@ -340,7 +340,7 @@ void report(std::ostream& out, const Options& options, const std::vector<Column>
     out << "\nRead by some single way on at least 95% of the frames but not in rotation:\n\n";
     shortfalls(out, all, levels);
     if (!options.categories.empty()) {
-        out << "\nReal photographs: skipped, as the corpus was read in part.\n";
+        out << "\nReal photographs: skipped, as only some categories were read.\n";
         return;
     }
     if (photos.empty()) {
