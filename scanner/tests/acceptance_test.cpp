@@ -13,7 +13,9 @@
 
 #include <opencv2/objdetect.hpp>
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <fstream>
 #include <future>
 #include <iterator>
@@ -388,6 +390,58 @@ TEST(Decoder, PortReadsACodeWhoseDataASaturatedSpotHides)
     auto decoder = scanlet::makeDecoder(scanlet::DecoderKind::ZXingPort);
     const auto decoded = dynamic_cast<scanlet::RotatingDecoder&>(*decoder).decodeWith(
         colour(scanlet::scanRegion(scanlet::fullHd)), {scanlet::Preparation::plain});
+    EXPECT_EQ(decoded.text, text);
+}
+
+// A label wrapped around a bottle: the cylinder's axis runs along the code's
+// columns, the label covers wrapDegrees of its circumference, and the camera
+// looks at it square on, so columns crowd towards the sides.
+cv::Mat wrappedAroundCylinder(const cv::Mat& label, double wrapDegrees)
+{
+    const double wrap = wrapDegrees * CV_PI / 180;
+    const double radius = label.cols / wrap;
+    const int width = static_cast<int>(std::ceil(2 * radius * std::sin(wrap / 2)));
+    cv::Mat mapX(label.rows, width, CV_32F);
+    cv::Mat mapY(label.rows, width, CV_32F);
+    for (int y = 0; y < label.rows; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const double across = std::clamp((x + 0.5 - width / 2.0) / radius, -1.0, 1.0);
+            mapX.at<float>(y, x) = static_cast<float>(label.cols / 2.0 + radius * std::asin(across) - 0.5);
+            mapY.at<float>(y, x) = static_cast<float>(y);
+        }
+    }
+    cv::Mat wrapped;
+    cv::remap(label, wrapped, mapX, mapY, cv::INTER_LINEAR, cv::BORDER_CONSTANT, cv::Scalar(200));
+    return wrapped;
+}
+
+// Wrapped over 160 degrees, the label's columns at the sides are a third as
+// wide as those in the middle: no one transform through the finder patterns
+// meets the modules between them, so the port reads the code only through the
+// grid it fits to the code's timing patterns, finder patterns and edges.
+TEST(Decoder, PortReadsACodeWrappedAroundABottle)
+{
+    const std::string text = "https://example.com/bottle/0c1d";
+    cv::Mat modules;
+    cv::QRCodeEncoder::create()->encode(text, modules);
+    constexpr int moduleSize = 6;
+    cv::Mat label;
+    modules.convertTo(label, CV_8U, 160.0 / 255, 40);
+    cv::resize(label, label, {}, moduleSize, moduleSize, cv::INTER_NEAREST);
+    const int quietZone = 2 * moduleSize;
+    cv::copyMakeBorder(label, label, quietZone, quietZone, quietZone, quietZone, cv::BORDER_CONSTANT, 200);
+    const cv::Mat bottle = wrappedAroundCylinder(label, 160);
+
+    cv::Mat frame(scanlet::fullHd, CV_8UC1, cv::Scalar(128));
+    const cv::Rect area = scanlet::scanRegion(scanlet::fullHd);
+    const cv::Point topLeft = (area.tl() + area.br() - cv::Point(bottle.cols, bottle.rows)) / 2;
+    bottle.copyTo(frame(cv::Rect(topLeft, bottle.size())));
+    cv::Mat colour;
+    cv::cvtColor(frame, colour, cv::COLOR_GRAY2BGR);
+
+    auto decoder = scanlet::makeDecoder(scanlet::DecoderKind::ZXingPort);
+    const auto decoded = dynamic_cast<scanlet::RotatingDecoder&>(*decoder).decodeWith(
+        colour(area), {scanlet::Preparation::plain});
     EXPECT_EQ(decoded.text, text);
 }
 
