@@ -80,9 +80,9 @@ TEST(QrSymbolBuilder, AFullSymbolCarriesItsWholeCapacity)
 }
 
 // The data of versions 34 to 40 holds dozens of spots that pass for finder
-// patterns, some met on as many rows as the code's own; drawn at 3-pixel
-// modules with text of no pattern, the port once missed one clean code in
-// four of them, every mask alike, where ZXing-cpp read every one.
+// patterns, some met on as many rows as the code's own, enough to crowd the
+// code's own three out of the triples the port tries: drawn at 3-pixel
+// modules with text of no pattern, two in five went unread, every mask alike.
 TEST(QrSymbolBuilder, ThePortFindsTheFinderPatternsOfLargeCodesAmongTheirData)
 {
     for (int version = 34; version <= 40; ++version) {
