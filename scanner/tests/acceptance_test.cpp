@@ -359,6 +359,47 @@ TEST(Decoder, ReadsADefocusedCodeOnlyWhenDeblurredWithCornersInRegionCoordinates
     }
 }
 
+// A code printed dark grey on a light grey card, as a lamp lights it: 6-pixel
+// modules, a quiet zone of four.
+struct PrintedCard {
+    static constexpr int moduleSize = 6;
+    static constexpr int quietZone = 4 * moduleSize;
+    cv::Mat modules;
+    cv::Mat printed;
+};
+
+PrintedCard printedCard(const std::string& text, cv::QRCodeEncoder::CorrectionLevel correction)
+{
+    PrintedCard card;
+    cv::QRCodeEncoder::Params level;
+    level.correction_level = correction;
+    cv::QRCodeEncoder::create(level)->encode(text, card.modules);
+    card.modules.convertTo(card.printed, CV_8U, 160.0 / 255, 40);
+    cv::resize(card.printed, card.printed, {}, card.moduleSize, card.moduleSize, cv::INTER_NEAREST);
+    cv::copyMakeBorder(card.printed, card.printed, card.quietZone, card.quietZone, card.quietZone, card.quietZone,
+                       cv::BORDER_CONSTANT, 200);
+    return card;
+}
+
+// The card in a 1080p frame, a saturated disk `diameter` modules across over
+// it at `centre` (in modules from the symbol's corner), read by the port the
+// plain way.
+std::string readCardUnderSpot(const PrintedCard& card, cv::Point2d centre, int diameter)
+{
+    cv::Mat frame(scanlet::fullHd, CV_8UC1, cv::Scalar(128));
+    const cv::Point topLeft(900, 480);
+    card.printed.copyTo(frame(cv::Rect(topLeft, card.printed.size())));
+    const cv::Point2d origin(topLeft.x + PrintedCard::quietZone, topLeft.y + PrintedCard::quietZone);
+    cv::circle(frame, cv::Point(origin + centre * PrintedCard::moduleSize), diameter * PrintedCard::moduleSize / 2, 255,
+               cv::FILLED);
+    cv::Mat colour;
+    cv::cvtColor(frame, colour, cv::COLOR_GRAY2BGR);
+    auto decoder = scanlet::makeDecoder(scanlet::DecoderKind::ZXingPort);
+    return dynamic_cast<scanlet::RotatingDecoder&>(*decoder)
+        .decodeWith(colour(scanlet::scanRegion(scanlet::fullHd)), {scanlet::Preparation::plain})
+        .text;
+}
+
 // A card under a lamp: the reflection saturates a disk 13 modules across over
 // the data of a level Q code, more codewords than the correction of errors
 // alone can take, and the binarizer reads every module there light. The port
@@ -367,30 +408,8 @@ TEST(Decoder, ReadsADefocusedCodeOnlyWhenDeblurredWithCornersInRegionCoordinates
 TEST(Decoder, PortReadsACodeWhoseDataASaturatedSpotHides)
 {
     const std::string text = "https://example.com/card/0c1d";
-    cv::QRCodeEncoder::Params level;
-    level.correction_level = cv::QRCodeEncoder::CORRECT_LEVEL_Q;
-    cv::Mat modules;
-    cv::QRCodeEncoder::create(level)->encode(text, modules);
-    constexpr int moduleSize = 6;
-    constexpr int quietZone = 4 * moduleSize;
-    cv::Mat printed;
-    modules.convertTo(printed, CV_8U, 160.0 / 255, 40);
-    cv::resize(printed, printed, {}, moduleSize, moduleSize, cv::INTER_NEAREST);
-    cv::copyMakeBorder(printed, printed, quietZone, quietZone, quietZone, quietZone, cv::BORDER_CONSTANT, 200);
-
-    cv::Mat frame(scanlet::fullHd, CV_8UC1, cv::Scalar(128));
-    const cv::Point topLeft(900, 480);
-    printed.copyTo(frame(cv::Rect(topLeft, printed.size())));
     // Clear of the finder patterns, their separators and format information.
-    const cv::Point spotCentre = topLeft + cv::Point(quietZone, quietZone) + cv::Point(14, 14) * moduleSize;
-    cv::circle(frame, spotCentre, 13 * moduleSize / 2, 255, cv::FILLED);
-    cv::Mat colour;
-    cv::cvtColor(frame, colour, cv::COLOR_GRAY2BGR);
-
-    auto decoder = scanlet::makeDecoder(scanlet::DecoderKind::ZXingPort);
-    const auto decoded = dynamic_cast<scanlet::RotatingDecoder&>(*decoder).decodeWith(
-        colour(scanlet::scanRegion(scanlet::fullHd)), {scanlet::Preparation::plain});
-    EXPECT_EQ(decoded.text, text);
+    EXPECT_EQ(readCardUnderSpot(printedCard(text, cv::QRCodeEncoder::CORRECT_LEVEL_Q), {14, 14}, 13), text);
 }
 
 // A label wrapped around a bottle: the cylinder's axis runs along the code's
@@ -455,35 +474,13 @@ TEST(Decoder, PortReadsACodeWrappedAroundABottle)
 TEST(Decoder, PortReadsACodeWhoseFinderPatternASaturatedSpotHides)
 {
     const std::string text = "https://example.com/lamp/7f3a";
-    cv::QRCodeEncoder::Params level;
-    level.correction_level = cv::QRCodeEncoder::CORRECT_LEVEL_M;
-    cv::Mat modules;
-    cv::QRCodeEncoder::create(level)->encode(text, modules);
-    constexpr int moduleSize = 6;
-    constexpr int quietZone = 4 * moduleSize;
-    cv::Mat printed;
-    modules.convertTo(printed, CV_8U, 160.0 / 255, 40);
-    cv::resize(printed, printed, {}, moduleSize, moduleSize, cv::INTER_NEAREST);
-    cv::copyMakeBorder(printed, printed, quietZone, quietZone, quietZone, quietZone, cv::BORDER_CONSTANT, 200);
-    const cv::Point topLeft(900, 480);
-    const cv::Point origin = topLeft + cv::Point(quietZone, quietZone);
-    const int far = modules.cols - 7;
+    const PrintedCard card = printedCard(text, cv::QRCodeEncoder::CORRECT_LEVEL_M);
+    const int far = card.modules.cols - 7;
     const std::vector<std::pair<const char*, cv::Point>> finders{
         {"top left", {0, 0}}, {"top right", {far, 0}}, {"bottom left", {0, far}}};
-
     for (const auto& [name, corner] : finders) {
         SCOPED_TRACE(name);
-        cv::Mat frame(scanlet::fullHd, CV_8UC1, cv::Scalar(128));
-        printed.copyTo(frame(cv::Rect(topLeft, printed.size())));
-        const cv::Point2d centre = cv::Point2d(origin) + (cv::Point2d(corner) + cv::Point2d(3.5, 3.5)) * moduleSize;
-        cv::circle(frame, cv::Point(centre), 11 * moduleSize / 2, 255, cv::FILLED);
-        cv::Mat colour;
-        cv::cvtColor(frame, colour, cv::COLOR_GRAY2BGR);
-
-        auto decoder = scanlet::makeDecoder(scanlet::DecoderKind::ZXingPort);
-        const auto decoded = dynamic_cast<scanlet::RotatingDecoder&>(*decoder).decodeWith(
-            colour(scanlet::scanRegion(scanlet::fullHd)), {scanlet::Preparation::plain});
-        EXPECT_EQ(decoded.text, text);
+        EXPECT_EQ(readCardUnderSpot(card, cv::Point2d(corner) + cv::Point2d(3.5, 3.5), 11), text);
     }
 }
 
