@@ -464,6 +464,45 @@ TEST(Decoder, PortReadsACodeWrappedAroundABottle)
     EXPECT_EQ(decoded.text, text);
 }
 
+// A card tilted 70 degrees away from a camera 1400 pixels from it, about an
+// axis along its rows: its columns keep their width, its rows come out a
+// third as high, and the far edge narrower than the near one.
+TEST(Decoder, PortReadsACodeSeenNearlyEdgeOnAlongItsRows)
+{
+    const std::string text = "https://example.com/edge-on/5e2b";
+    cv::Mat modules;
+    cv::QRCodeEncoder::create()->encode(text, modules);
+    constexpr int moduleSize = 6;
+    cv::Mat card;
+    modules.convertTo(card, CV_8U, 160.0 / 255, 40);
+    cv::resize(card, card, {}, moduleSize, moduleSize, cv::INTER_NEAREST);
+    const int quietZone = 2 * moduleSize;
+    cv::copyMakeBorder(card, card, quietZone, quietZone, quietZone, quietZone, cv::BORDER_CONSTANT, 200);
+
+    constexpr double focalLength = 1400;
+    const double tilt = 70 * CV_PI / 180;
+    const cv::Rect area = scanlet::scanRegion(scanlet::fullHd);
+    const cv::Point2f centre = (area.tl() + area.br()) / 2;
+    std::vector<cv::Point2f> flat;
+    std::vector<cv::Point2f> seen;
+    for (const auto& [x, y] : {std::pair{0, 0}, {1, 0}, {1, 1}, {0, 1}}) {
+        flat.emplace_back(static_cast<float>(x * card.cols), static_cast<float>(y * card.rows));
+        const double across = (x - 0.5) * card.cols;
+        const double down = (y - 0.5) * card.rows;
+        const double scale = focalLength / (focalLength + down * std::sin(tilt));
+        seen.emplace_back(centre + cv::Point2f(static_cast<float>(across * scale),
+                                               static_cast<float>(down * std::cos(tilt) * scale)));
+    }
+    cv::Mat frame(scanlet::fullHd, CV_8UC1, cv::Scalar(128));
+    cv::warpPerspective(card, frame, cv::getPerspectiveTransform(flat, seen), frame.size(), cv::INTER_AREA,
+                        cv::BORDER_TRANSPARENT);
+    cv::Mat colour;
+    cv::cvtColor(frame, colour, cv::COLOR_GRAY2BGR);
+
+    auto decoder = scanlet::makeDecoder(scanlet::DecoderKind::ZXingPort);
+    EXPECT_EQ(decoder->decode(colour(area)).text, text);
+}
+
 // A code under a lamp whose reflection saturates a disk 11 modules across over
 // one finder pattern, its separator and the format information's copy beside
 // it: the finder search finds the other two only. The finder patterns carry
