@@ -359,18 +359,19 @@ TEST(Decoder, ReadsADefocusedCodeOnlyWhenDeblurredWithCornersInRegionCoordinates
     }
 }
 
-// A code printed dark grey on a light grey card, as a lamp lights it: 6-pixel
-// modules, a quiet zone of four.
+// A code printed dark grey on a light grey card or label: 6-pixel modules and
+// a quiet zone of quietModules.
 struct PrintedCard {
     static constexpr int moduleSize = 6;
-    static constexpr int quietZone = 4 * moduleSize;
+    int quietZone = 0;
     cv::Mat modules;
     cv::Mat printed;
 };
 
-PrintedCard printedCard(const std::string& text, cv::QRCodeEncoder::CorrectionLevel correction)
+PrintedCard printedCard(const std::string& text, cv::QRCodeEncoder::CorrectionLevel correction, int quietModules)
 {
     PrintedCard card;
+    card.quietZone = quietModules * card.moduleSize;
     cv::QRCodeEncoder::Params level;
     level.correction_level = correction;
     cv::QRCodeEncoder::create(level)->encode(text, card.modules);
@@ -389,7 +390,7 @@ std::string readCardUnderSpot(const PrintedCard& card, cv::Point2d centre, int d
     cv::Mat frame(scanlet::fullHd, CV_8UC1, cv::Scalar(128));
     const cv::Point topLeft(900, 480);
     card.printed.copyTo(frame(cv::Rect(topLeft, card.printed.size())));
-    const cv::Point2d origin(topLeft.x + PrintedCard::quietZone, topLeft.y + PrintedCard::quietZone);
+    const cv::Point2d origin(topLeft.x + card.quietZone, topLeft.y + card.quietZone);
     cv::circle(frame, cv::Point(origin + centre * PrintedCard::moduleSize), diameter * PrintedCard::moduleSize / 2, 255,
                cv::FILLED);
     cv::Mat colour;
@@ -409,7 +410,7 @@ TEST(Decoder, PortReadsACodeWhoseDataASaturatedSpotHides)
 {
     const std::string text = "https://example.com/card/0c1d";
     // Clear of the finder patterns, their separators and format information.
-    EXPECT_EQ(readCardUnderSpot(printedCard(text, cv::QRCodeEncoder::CORRECT_LEVEL_Q), {14, 14}, 13), text);
+    EXPECT_EQ(readCardUnderSpot(printedCard(text, cv::QRCodeEncoder::CORRECT_LEVEL_Q, 4), {14, 14}, 13), text);
 }
 
 // A label wrapped around a bottle: the cylinder's axis runs along the code's
@@ -441,15 +442,8 @@ cv::Mat wrappedAroundCylinder(const cv::Mat& label, double wrapDegrees)
 TEST(Decoder, PortReadsACodeWrappedAroundABottle)
 {
     const std::string text = "https://example.com/bottle/0c1d";
-    cv::Mat modules;
-    cv::QRCodeEncoder::create()->encode(text, modules);
-    constexpr int moduleSize = 6;
-    cv::Mat label;
-    modules.convertTo(label, CV_8U, 160.0 / 255, 40);
-    cv::resize(label, label, {}, moduleSize, moduleSize, cv::INTER_NEAREST);
-    const int quietZone = 2 * moduleSize;
-    cv::copyMakeBorder(label, label, quietZone, quietZone, quietZone, quietZone, cv::BORDER_CONSTANT, 200);
-    const cv::Mat bottle = wrappedAroundCylinder(label, 160);
+    const cv::Mat bottle =
+        wrappedAroundCylinder(printedCard(text, cv::QRCodeEncoder::CORRECT_LEVEL_L, 2).printed, 160);
 
     cv::Mat frame(scanlet::fullHd, CV_8UC1, cv::Scalar(128));
     const cv::Rect area = scanlet::scanRegion(scanlet::fullHd);
@@ -470,14 +464,7 @@ TEST(Decoder, PortReadsACodeWrappedAroundABottle)
 TEST(Decoder, PortReadsACodeSeenNearlyEdgeOnAlongItsRows)
 {
     const std::string text = "https://example.com/edge-on/5e2b";
-    cv::Mat modules;
-    cv::QRCodeEncoder::create()->encode(text, modules);
-    constexpr int moduleSize = 6;
-    cv::Mat card;
-    modules.convertTo(card, CV_8U, 160.0 / 255, 40);
-    cv::resize(card, card, {}, moduleSize, moduleSize, cv::INTER_NEAREST);
-    const int quietZone = 2 * moduleSize;
-    cv::copyMakeBorder(card, card, quietZone, quietZone, quietZone, quietZone, cv::BORDER_CONSTANT, 200);
+    const cv::Mat card = printedCard(text, cv::QRCodeEncoder::CORRECT_LEVEL_L, 2).printed;
 
     constexpr double focalLength = 1400;
     const double tilt = 70 * CV_PI / 180;
@@ -513,7 +500,7 @@ TEST(Decoder, PortReadsACodeSeenNearlyEdgeOnAlongItsRows)
 TEST(Decoder, PortReadsACodeWhoseFinderPatternASaturatedSpotHides)
 {
     const std::string text = "https://example.com/lamp/7f3a";
-    const PrintedCard card = printedCard(text, cv::QRCodeEncoder::CORRECT_LEVEL_M);
+    const PrintedCard card = printedCard(text, cv::QRCodeEncoder::CORRECT_LEVEL_M, 4);
     const int far = card.modules.cols - 7;
     const std::vector<std::pair<const char*, cv::Point>> finders{
         {"top left", {0, 0}}, {"top right", {far, 0}}, {"bottom left", {0, far}}};
