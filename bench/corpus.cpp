@@ -247,7 +247,9 @@ cv::Mat codeAtLevelQ(const std::string& text, int moduleSize)
     return footage::scaledModules(modules, moduleSize);
 }
 
-// The standard quiet zone is four modules; the encoder leaves two.
+// The standard quiet zone, in modules; the encoder leaves two.
+constexpr int quietZoneModules = 4;
+
 cv::Mat printedCode(const Sample& sample)
 {
     cv::Mat code = sample.characterSet.empty()
@@ -257,7 +259,7 @@ cv::Mat printedCode(const Sample& sample)
                                                                sample.designated ? CharsetMode::writer
                                                                                  : CharsetMode::bareBytes),
                                                 sample.moduleSize);
-    const int border = 2 * sample.moduleSize;
+    const int border = (quietZoneModules - 2) * sample.moduleSize;
     cv::Mat padded;
     cv::copyMakeBorder(code, padded, border, border, border, border, cv::BORDER_CONSTANT, 255);
     if (sample.inverted) {
@@ -428,7 +430,7 @@ cv::Rect around(const std::vector<cv::Point2f>& points)
 
 cv::Mat onCylinder(const cv::Mat& code, const Sample& sample, cv::RNG& rng)
 {
-    Cylinder cylinder(code.cols, 4 * sample.moduleSize, sample.wrapDegrees, focalLength, rng);
+    Cylinder cylinder(code.cols, quietZoneModules * sample.moduleSize, sample.wrapDegrees, focalLength, rng);
     const auto seen = cylinder.outline();
     auto placed = seen;
     placeInRegion(placed, rng);
