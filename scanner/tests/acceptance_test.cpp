@@ -490,6 +490,42 @@ TEST(Decoder, PortReadsACodeSeenNearlyEdgeOnAlongItsRows)
     EXPECT_EQ(decoder->decode(colour(area)).text, text);
 }
 
+// A card tilted 60 degrees away from a camera 1400 pixels from it, about an
+// axis 30 degrees from its rows: the symbol comes out sheared, its finder
+// patterns parallelograms, and the side from the corner pattern to the top
+// right one is the triple's longest, where a square's lies opposite the corner.
+TEST(Decoder, PortReadsACodeTiltedAboutAnAxisAcrossItsRowsAndColumns)
+{
+    const std::string text = "https://example.com/sheared/9c41";
+    const cv::Mat card = printedCard(text, cv::QRCodeEncoder::CORRECT_LEVEL_L, 2).printed;
+
+    constexpr double focalLength = 1400;
+    const double tilt = 60 * CV_PI / 180;
+    const cv::Vec3d axis(std::cos(30 * CV_PI / 180), std::sin(30 * CV_PI / 180), 0);
+    const cv::Rect area = scanlet::scanRegion(scanlet::fullHd);
+    const cv::Point2f centre = (area.tl() + area.br()) / 2;
+    std::vector<cv::Point2f> flat;
+    std::vector<cv::Point2f> seen;
+    for (const auto& [x, y] : {std::pair{0, 0}, {1, 0}, {1, 1}, {0, 1}}) {
+        flat.emplace_back(static_cast<float>(x * card.cols), static_cast<float>(y * card.rows));
+        // Turned about the axis through the card's centre (Rodrigues' rotation).
+        const cv::Vec3d point((x - 0.5) * card.cols, (y - 0.5) * card.rows, 0);
+        const cv::Vec3d turned = point * std::cos(tilt) + axis.cross(point) * std::sin(tilt) +
+                                 axis * axis.dot(point) * (1 - std::cos(tilt));
+        const double scale = focalLength / (focalLength + turned[2]);
+        seen.emplace_back(centre + cv::Point2f(static_cast<float>(turned[0] * scale),
+                                               static_cast<float>(turned[1] * scale)));
+    }
+    cv::Mat frame(scanlet::fullHd, CV_8UC1, cv::Scalar(128));
+    cv::warpPerspective(card, frame, cv::getPerspectiveTransform(flat, seen), frame.size(), cv::INTER_AREA,
+                        cv::BORDER_TRANSPARENT);
+    cv::Mat colour;
+    cv::cvtColor(frame, colour, cv::COLOR_GRAY2BGR);
+
+    auto decoder = scanlet::makeDecoder(scanlet::DecoderKind::ZXingPort);
+    EXPECT_EQ(decoder->decode(colour(area)).text, text);
+}
+
 // A code under a lamp whose reflection saturates a disk 11 modules across over
 // one finder pattern, its separator and the format information's copy beside
 // it: the finder search finds the other two only. The finder patterns carry
