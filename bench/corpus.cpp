@@ -127,6 +127,20 @@ std::vector<Level> steepTilts(const std::vector<int>& degrees)
     return levels;
 }
 
+// Sensor noise over codes of versions 8 to 16: a reader that finds a large
+// code's finder patterns in noise may misjudge its dimension by a version.
+std::vector<Level> noisyLargeCodes(const std::vector<int>& sigmas)
+{
+    std::vector<Level> levels;
+    for (const int sigma : sigmas) {
+        levels.push_back({std::to_string(sigma) + " sigma", [=](Sample& s, cv::RNG& rng) {
+                              s.noiseSigma = sigma;
+                              s.text = randomFrom(rng, printable, rng.uniform(160, 601));
+                          }});
+    }
+    return levels;
+}
+
 Level clothLevel(const std::string& name, double modules)
 {
     return {name, [=](Sample& s, cv::RNG&) { s.clothAmplitude = modules; }};
@@ -235,6 +249,7 @@ std::vector<Category> categories()
           clothLevel("moderate displacement, 1 module", 1), clothLevel("1.5 modules", 1.5),
           clothLevel("2 modules", 2)}},
         {"steep tilt", steepTilts({65, 70, 75, 80})},
+        {"sensor noise, large codes", noisyLargeCodes({10, 20, 30, 40, 50})},
     };
 }
 
