@@ -458,6 +458,52 @@ TEST(Decoder, PortReadsACodeWrappedAroundABottle)
     EXPECT_EQ(decoded.text, text);
 }
 
+// A label printed on cloth: two waves across each other push every point of
+// it up to `amplitude` pixels, one across the other's crests, the second's a
+// third longer, so no two parts of the code drift alike.
+cv::Mat onCloth(const cv::Mat& label, double amplitude, double wavelength, double angle)
+{
+    const cv::Point2d along(std::cos(angle), std::sin(angle));
+    cv::Mat mapX(label.size(), CV_32F);
+    cv::Mat mapY(label.size(), CV_32F);
+    for (int y = 0; y < label.rows; ++y) {
+        for (int x = 0; x < label.cols; ++x) {
+            const double first = 2 * CV_PI * (x * along.x + y * along.y) / wavelength;
+            const double second = 2 * CV_PI * (y * along.x - x * along.y) / (wavelength * 1.3);
+            mapX.at<float>(y, x) = static_cast<float>(x + amplitude * std::sin(second));
+            mapY.at<float>(y, x) = static_cast<float>(y + amplitude * std::sin(first));
+        }
+    }
+    cv::Mat moved;
+    cv::remap(label, moved, mapX, mapY, cv::INTER_LINEAR, cv::BORDER_CONSTANT, cv::Scalar(200));
+    return moved;
+}
+
+// Waves of 0.8 of a module over a shirt's printed code move the bands between
+// its timing patterns and its top and left edges, which only the finder
+// patterns held, and its modules between the landmarks by a third of a module
+// or more, alike over a few modules: the grid fitted to its landmarks reads it
+// only with all four edges fitted and each module moved to where the edges
+// around it show it.
+TEST(Decoder, PortReadsACodeOnCloth)
+{
+    const std::string text = "https://example.com/cloth/9a4e";
+    const cv::Mat label = printedCard(text, cv::QRCodeEncoder::CORRECT_LEVEL_L, 4).printed;
+    const cv::Mat cloth = onCloth(label, 0.8 * PrintedCard::moduleSize, 0.9 * label.cols, 0.5);
+
+    cv::Mat frame(scanlet::fullHd, CV_8UC1, cv::Scalar(128));
+    const cv::Rect area = scanlet::scanRegion(scanlet::fullHd);
+    const cv::Point topLeft = (area.tl() + area.br() - cv::Point(cloth.cols, cloth.rows)) / 2;
+    cloth.copyTo(frame(cv::Rect(topLeft, cloth.size())));
+    cv::Mat colour;
+    cv::cvtColor(frame, colour, cv::COLOR_GRAY2BGR);
+
+    auto decoder = scanlet::makeDecoder(scanlet::DecoderKind::ZXingPort);
+    const auto decoded = dynamic_cast<scanlet::RotatingDecoder&>(*decoder).decodeWith(
+        colour(area), {scanlet::Preparation::plain});
+    EXPECT_EQ(decoded.text, text);
+}
+
 // A card tilted 70 degrees away from a camera 1400 pixels from it, about an
 // axis along its rows: its columns keep their width, its rows come out a
 // third as high, and the far edge narrower than the near one.
