@@ -501,50 +501,14 @@ TEST(Decoder, PortReadsACodeOnCloth)
     EXPECT_EQ(readPlainlyInMiddleOfRegion(cloth), text);
 }
 
-// A card tilted 70 degrees away from a camera 1400 pixels from it, about an
-// axis along its rows: its columns keep their width, its rows come out a
-// third as high, and the far edge narrower than the near one.
-TEST(Decoder, PortReadsACodeSeenNearlyEdgeOnAlongItsRows)
+// The text the port reads of a card tilted `tilt` degrees away from a camera
+// 1400 pixels from it, about an axis through its centre `axis` degrees from its
+// rows, its centre in the middle of the scan region.
+std::string readCardTilted(const cv::Mat& card, double tilt, double axis)
 {
-    const std::string text = "https://example.com/edge-on/5e2b";
-    const cv::Mat card = printedCard(text, cv::QRCodeEncoder::CORRECT_LEVEL_L, 2).printed;
-
     constexpr double focalLength = 1400;
-    const double tilt = 70 * CV_PI / 180;
-    const cv::Rect area = scanlet::scanRegion(scanlet::fullHd);
-    const cv::Point2f centre = (area.tl() + area.br()) / 2;
-    std::vector<cv::Point2f> flat;
-    std::vector<cv::Point2f> seen;
-    for (const auto& [x, y] : {std::pair{0, 0}, {1, 0}, {1, 1}, {0, 1}}) {
-        flat.emplace_back(static_cast<float>(x * card.cols), static_cast<float>(y * card.rows));
-        const double across = (x - 0.5) * card.cols;
-        const double down = (y - 0.5) * card.rows;
-        const double scale = focalLength / (focalLength + down * std::sin(tilt));
-        seen.emplace_back(centre + cv::Point2f(static_cast<float>(across * scale),
-                                               static_cast<float>(down * std::cos(tilt) * scale)));
-    }
-    cv::Mat frame(scanlet::fullHd, CV_8UC1, cv::Scalar(128));
-    cv::warpPerspective(card, frame, cv::getPerspectiveTransform(flat, seen), frame.size(), cv::INTER_AREA,
-                        cv::BORDER_TRANSPARENT);
-    cv::Mat colour;
-    cv::cvtColor(frame, colour, cv::COLOR_GRAY2BGR);
-
-    auto decoder = scanlet::makeDecoder(scanlet::DecoderKind::ZXingPort);
-    EXPECT_EQ(decoder->decode(colour(area)).text, text);
-}
-
-// A card tilted 60 degrees away from a camera 1400 pixels from it, about an
-// axis 30 degrees from its rows: the symbol comes out sheared, its finder
-// patterns parallelograms, and the side from the corner pattern to the top
-// right one is the triple's longest, where a square's lies opposite the corner.
-TEST(Decoder, PortReadsACodeTiltedAboutAnAxisAcrossItsRowsAndColumns)
-{
-    const std::string text = "https://example.com/sheared/9c41";
-    const cv::Mat card = printedCard(text, cv::QRCodeEncoder::CORRECT_LEVEL_L, 2).printed;
-
-    constexpr double focalLength = 1400;
-    const double tilt = 60 * CV_PI / 180;
-    const cv::Vec3d axis(std::cos(30 * CV_PI / 180), std::sin(30 * CV_PI / 180), 0);
+    const double turn = tilt * CV_PI / 180;
+    const cv::Vec3d about(std::cos(axis * CV_PI / 180), std::sin(axis * CV_PI / 180), 0);
     const cv::Rect area = scanlet::scanRegion(scanlet::fullHd);
     const cv::Point2f centre = (area.tl() + area.br()) / 2;
     std::vector<cv::Point2f> flat;
@@ -553,8 +517,8 @@ TEST(Decoder, PortReadsACodeTiltedAboutAnAxisAcrossItsRowsAndColumns)
         flat.emplace_back(static_cast<float>(x * card.cols), static_cast<float>(y * card.rows));
         // Turned about the axis through the card's centre (Rodrigues' rotation).
         const cv::Vec3d point((x - 0.5) * card.cols, (y - 0.5) * card.rows, 0);
-        const cv::Vec3d turned = point * std::cos(tilt) + axis.cross(point) * std::sin(tilt) +
-                                 axis * axis.dot(point) * (1 - std::cos(tilt));
+        const cv::Vec3d turned = point * std::cos(turn) + about.cross(point) * std::sin(turn) +
+                                 about * about.dot(point) * (1 - std::cos(turn));
         const double scale = focalLength / (focalLength + turned[2]);
         seen.emplace_back(centre + cv::Point2f(static_cast<float>(turned[0] * scale),
                                                static_cast<float>(turned[1] * scale)));
@@ -566,7 +530,28 @@ TEST(Decoder, PortReadsACodeTiltedAboutAnAxisAcrossItsRowsAndColumns)
     cv::cvtColor(frame, colour, cv::COLOR_GRAY2BGR);
 
     auto decoder = scanlet::makeDecoder(scanlet::DecoderKind::ZXingPort);
-    EXPECT_EQ(decoder->decode(colour(area)).text, text);
+    return decoder->decode(colour(area)).text;
+}
+
+// A card tilted 70 degrees away from a camera 1400 pixels from it, about an
+// axis along its rows: its columns keep their width, its rows come out a
+// third as high, and the far edge narrower than the near one.
+TEST(Decoder, PortReadsACodeSeenNearlyEdgeOnAlongItsRows)
+{
+    const std::string text = "https://example.com/edge-on/5e2b";
+    const cv::Mat card = printedCard(text, cv::QRCodeEncoder::CORRECT_LEVEL_L, 2).printed;
+    EXPECT_EQ(readCardTilted(card, 70, 0), text);
+}
+
+// A card tilted 60 degrees away from a camera 1400 pixels from it, about an
+// axis 30 degrees from its rows: the symbol comes out sheared, its finder
+// patterns parallelograms, and the side from the corner pattern to the top
+// right one is the triple's longest, where a square's lies opposite the corner.
+TEST(Decoder, PortReadsACodeTiltedAboutAnAxisAcrossItsRowsAndColumns)
+{
+    const std::string text = "https://example.com/sheared/9c41";
+    const cv::Mat card = printedCard(text, cv::QRCodeEncoder::CORRECT_LEVEL_L, 2).printed;
+    EXPECT_EQ(readCardTilted(card, 60, 30), text);
 }
 
 // A code under a lamp whose reflection saturates a disk 11 modules across over
