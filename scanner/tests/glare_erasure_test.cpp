@@ -82,14 +82,14 @@ zxing::Ref<zxing::BitMatrix> glareOver(int dimension, const Square& square)
 }
 
 // Each square washes out more codewords than the correction of errors alone
-// can take, yet few enough as erasures: the first symbol has one block, the
-// second four in two sizes, whose codewords the glare must be traced into as
+// can take, yet few enough as erasures: the first symbol has one block, which
+// its text fills so that no padding helps, the second four in two sizes, whose codewords the glare must be traced into as
 // they are interleaved. Transposed, the symbol is read as a mirror image, and
 // the glare with it.
 TEST(GlareErasures, ReadWhereTheCorrectionOfErrorsAloneCannot)
 {
     const std::pair<Symbol, Square> cases[] = {
-        {{2, 1, "https://ex.com/glare"}, {9, 11, 6}},
+        {{2, 1, "https://ex.com/glare-on-a-card-1"}, {9, 11, 6}},
         {{5, 3, "https://ex.com/a-card-under-a-lamp"}, {9, 13, 15}},
     };
     for (const auto& [symbol, square] : cases) {
@@ -103,6 +103,33 @@ TEST(GlareErasures, ReadWhereTheCorrectionOfErrorsAloneCannot)
         const Square across{square.y, square.x, square.side};
         EXPECT_EQ(decoded(washedOut(mirrored, across), glareOver(mirrored.cols, across)), symbol.text);
     }
+}
+
+// A short text leaves most of a larger symbol's data codewords to the
+// padding a writer fills them with. Each square hides more codewords than
+// even erasures can take, most of them padding, which is known once it is
+// known where it begins; the second symbol has two blocks, the padding in
+// both.
+TEST(GlareErasures, ReadWhereTheGlareHidesMostlyPadding)
+{
+    const std::pair<Symbol, Square> cases[] = {
+        {{3, 1, "https://ex.com/pad"}, {8, 10, 11}},
+        {{6, 1, "https://ex.com/a-card"}, {12, 16, 15}},
+    };
+    for (const auto& [symbol, square] : cases) {
+        SCOPED_TRACE("version " + std::to_string(symbol.version));
+        const cv::Mat modules = symbol.modules();
+        EXPECT_EQ(decoded(washedOut(modules, square), glareOver(modules.cols, square)), symbol.text);
+    }
+}
+
+// Without glare, the first segment's header says where the padding begins:
+// a square of misread modules over it is corrected with the padding known,
+// where the correction of errors alone cannot.
+TEST(KnownPadding, CorrectsMisreadPaddingWhereTheHeaderPlacesIt)
+{
+    const Symbol symbol{3, 1, "https://ex.com/pad"};
+    EXPECT_EQ(decoded(washedOut(symbol.modules(), {10, 10, 7}), zxing::Ref<zxing::BitMatrix>()), symbol.text);
 }
 
 // Glare anywhere, of any size, told of or told of in the wrong place, with
