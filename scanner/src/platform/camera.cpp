@@ -5,7 +5,7 @@ namespace scanlet {
 bool Camera::open()
 {
     for (int index = 0; index <= 2; ++index) {
-        if (capture.open(index, cv::CAP_ANY)) {
+        if (capture.open(index, cameraApi)) {
             // Most USB cameras deliver full HD at 30 frames a second only as
             // MJPG; asked for the size alone, DirectShow tends to settle on an
             // uncompressed format at a few frames a second or a smaller size.

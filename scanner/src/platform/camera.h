@@ -18,4 +18,7 @@ private:
     cv::VideoCapture capture;
 };
 
+// The capture back end a camera index is opened with, the platform's own.
+extern const int cameraApi;
+
 }
