@@ -383,17 +383,45 @@ PrintedCard printedCard(const std::string& text, cv::QRCodeEncoder::CorrectionLe
     return card;
 }
 
-// The card in a 1080p frame, a saturated disk `diameter` modules across over
-// it at `centre` (in modules from the symbol's corner), read by the port the
-// plain way.
-std::string readCardUnderSpot(const PrintedCard& card, cv::Point2d centre, int diameter)
+// How a spot's light ends: at the edge of its saturated disk, as a lamp's
+// sharp reflection in a glossy card, or falling off beyond it as a Gaussian,
+// as a lamp's reflection in a laminated card or a phone's screen, saturating
+// paper further out than ink.
+enum class SpotEdge { sharp, fallingOff };
+
+// Adds a spot to the frame that saturates even ink out to radius pixels.
+void addSpot(cv::Mat& frame, cv::Point2d centre, double radius, SpotEdge edge)
+{
+    if (edge == SpotEdge::sharp) {
+        cv::circle(frame, cv::Point(centre), cvRound(radius), 255, cv::FILLED);
+        return;
+    }
+    constexpr double peak = 400;
+    constexpr double cardInk = 40;
+    const double width = radius / std::sqrt(std::log(peak / (255 - cardInk)));
+    // Past three widths it adds less than a grey level.
+    const cv::Point2d far(3 * width, 3 * width);
+    const cv::Rect reach = cv::Rect(cv::Point(centre - far), cv::Point(centre + far)) & cv::Rect({}, frame.size());
+    for (int y = reach.y; y < reach.br().y; ++y) {
+        for (int x = reach.x; x < reach.br().x; ++x) {
+            const double distance = std::hypot(x - centre.x, y - centre.y) / width;
+            auto& pixel = frame.at<uchar>(y, x);
+            pixel = cv::saturate_cast<uchar>(pixel + peak * std::exp(-distance * distance));
+        }
+    }
+}
+
+// The card in a 1080p frame, a spot whose saturated disk is `diameter`
+// modules across over it at `centre` (in modules from the symbol's corner),
+// read by the port the plain way.
+std::string readCardUnderSpot(const PrintedCard& card, cv::Point2d centre, int diameter,
+                              SpotEdge edge = SpotEdge::sharp)
 {
     cv::Mat frame(scanlet::fullHd, CV_8UC1, cv::Scalar(128));
     const cv::Point topLeft(900, 480);
     card.printed.copyTo(frame(cv::Rect(topLeft, card.printed.size())));
     const cv::Point2d origin(topLeft.x + card.quietZone, topLeft.y + card.quietZone);
-    cv::circle(frame, cv::Point(origin + centre * PrintedCard::moduleSize), diameter * PrintedCard::moduleSize / 2, 255,
-               cv::FILLED);
+    addSpot(frame, origin + centre * PrintedCard::moduleSize, diameter * PrintedCard::moduleSize / 2.0, edge);
     cv::Mat colour;
     cv::cvtColor(frame, colour, cv::COLOR_GRAY2BGR);
     auto decoder = scanlet::makeDecoder(scanlet::DecoderKind::ZXingPort);
@@ -412,6 +440,23 @@ TEST(Decoder, PortReadsACodeWhoseDataASaturatedSpotHides)
     const std::string text = "https://example.com/card/0c1d";
     // Clear of the finder patterns, their separators and format information.
     EXPECT_EQ(readCardUnderSpot(printedCard(text, cv::QRCodeEncoder::CORRECT_LEVEL_Q, 4), {14, 14}, 13), text);
+}
+
+// A lamp's reflection in a laminated card: beyond the disk where it
+// saturates ink, its light falls off and lifts the ink next to the disk to
+// grey while the light modules there are saturated. The binarizer's
+// threshold, raised with the light, calls that ink light: errors beside the
+// erasures, which cost twice as much. The port reads it as ink, and so reads
+// the code.
+TEST(Decoder, PortReadsTheInkNextToALampsReflection)
+{
+    const std::string text = "https://example.com/lamp";
+    const PrintedCard card = printedCard(text, cv::QRCodeEncoder::CORRECT_LEVEL_L, 4);
+    for (const auto& [centre, diameter] :
+         {std::pair{cv::Point2d(16.5, 12.5), 5}, {cv::Point2d(16.5, 16.5), 5}, {cv::Point2d(16.5, 14.5), 6}}) {
+        EXPECT_EQ(readCardUnderSpot(card, centre, diameter, SpotEdge::fallingOff), text)
+            << "a spot " << diameter << " modules across at " << centre;
+    }
 }
 
 // A label wrapped around a bottle: the cylinder's axis runs along the code's
