@@ -481,14 +481,14 @@ cv::Mat wrappedAroundCylinder(const cv::Mat& label, double wrapDegrees)
     return wrapped;
 }
 
-// The text the port's plain way reads of a label laid in the middle of the
-// scan region: the other ways must not make up for what the grid misses.
-std::string readPlainlyInMiddleOfRegion(const cv::Mat& label)
+// The text the port's plain way reads of a label laid in the scan region with
+// its top left corner at inRegion: the other ways must not make up for what
+// the grid misses.
+std::string readPlainlyInRegionAt(const cv::Mat& label, cv::Point inRegion)
 {
     cv::Mat frame(scanlet::fullHd, CV_8UC1, cv::Scalar(128));
     const cv::Rect area = scanlet::scanRegion(scanlet::fullHd);
-    const cv::Point topLeft = (area.tl() + area.br() - cv::Point(label.cols, label.rows)) / 2;
-    label.copyTo(frame(cv::Rect(topLeft, label.size())));
+    label.copyTo(frame(cv::Rect(area.tl() + inRegion, label.size())));
     cv::Mat colour;
     cv::cvtColor(frame, colour, cv::COLOR_GRAY2BGR);
 
@@ -496,6 +496,13 @@ std::string readPlainlyInMiddleOfRegion(const cv::Mat& label)
     return dynamic_cast<scanlet::RotatingDecoder&>(*decoder)
         .decodeWith(colour(area), {scanlet::Preparation::plain})
         .text;
+}
+
+// The same, the label laid in the middle of the scan region.
+std::string readPlainlyInMiddleOfRegion(const cv::Mat& label)
+{
+    const cv::Rect area = scanlet::scanRegion(scanlet::fullHd);
+    return readPlainlyInRegionAt(label, (cv::Point(area.size()) - cv::Point(label.cols, label.rows)) / 2);
 }
 
 // Wrapped over 160 degrees, the label's columns at the sides are a third as
@@ -528,6 +535,27 @@ TEST(Decoder, PortReadsTheBottomRowOfAVersionOneCodeAroundACan)
     ASSERT_FALSE(can.empty());
 
     EXPECT_EQ(readPlainlyInMiddleOfRegion(can), "https://ex.com/");
+}
+
+// A version 3 code wrapped around a can over 150 degrees of its
+// circumference, seen from below and aside (the can cut out of a benchmark
+// frame's scan region, seed 20240605): its rows bow as arcs and their
+// modules crowd towards both silhouettes. The trace of row 6 leaves the row
+// where it bends and counts another's runs, 21 modules where column 6
+// counts 29; and without its trace, a grid that runs the row straight
+// between the finder patterns, its modules spaced evenly, lies half a module
+// or more off in the middle, where the cylinder's modules are widest. The
+// port reads the code once the row is placed on the arc that the finder
+// patterns' edges and rings at its ends give it. The can is put back where
+// it lay in the region: a code this bent reads at some places in the region
+// and not at others.
+TEST(Decoder, PortReadsAVersionThreeCodeBowedAroundACan)
+{
+    const cv::Mat can = cv::imread(std::string(SCANLET_TEST_DATA) + "/version-3-code-around-a-can-seen-from-below.pgm",
+                                   cv::IMREAD_GRAYSCALE);
+    ASSERT_FALSE(can.empty());
+
+    EXPECT_EQ(readPlainlyInRegionAt(can, {690, 170}), "https://ex.com/rgQ61GkoTjZkVOXpRWeHVHSRZ");
 }
 
 // A label printed on cloth: two waves across each other push every point of
