@@ -360,6 +360,17 @@ TEST(Decoder, ReadsADefocusedCodeOnlyWhenDeblurredWithCornersInRegionCoordinates
     }
 }
 
+// What the port's plain way reads of a grey 1080p frame's scan region.
+std::string readRegionPlainly(const cv::Mat& frame)
+{
+    cv::Mat colour;
+    cv::cvtColor(frame, colour, cv::COLOR_GRAY2BGR);
+    auto decoder = scanlet::makeDecoder(scanlet::DecoderKind::ZXingPort);
+    return dynamic_cast<scanlet::RotatingDecoder&>(*decoder)
+        .decodeWith(colour(scanlet::scanRegion(scanlet::fullHd)), {scanlet::Preparation::plain})
+        .text;
+}
+
 // A code printed dark grey on a light grey card or label: 6-pixel modules and
 // a quiet zone of quietModules.
 struct PrintedCard {
@@ -422,12 +433,7 @@ std::string readCardUnderSpot(const PrintedCard& card, cv::Point2d centre, int d
     card.printed.copyTo(frame(cv::Rect(topLeft, card.printed.size())));
     const cv::Point2d origin(topLeft.x + card.quietZone, topLeft.y + card.quietZone);
     addSpot(frame, origin + centre * PrintedCard::moduleSize, diameter * PrintedCard::moduleSize / 2.0, edge);
-    cv::Mat colour;
-    cv::cvtColor(frame, colour, cv::COLOR_GRAY2BGR);
-    auto decoder = scanlet::makeDecoder(scanlet::DecoderKind::ZXingPort);
-    return dynamic_cast<scanlet::RotatingDecoder&>(*decoder)
-        .decodeWith(colour(scanlet::scanRegion(scanlet::fullHd)), {scanlet::Preparation::plain})
-        .text;
+    return readRegionPlainly(frame);
 }
 
 // A card under a lamp: the reflection saturates a disk 13 modules across over
@@ -489,13 +495,7 @@ std::string readPlainlyInRegionAt(const cv::Mat& label, cv::Point inRegion)
     cv::Mat frame(scanlet::fullHd, CV_8UC1, cv::Scalar(128));
     const cv::Rect area = scanlet::scanRegion(scanlet::fullHd);
     label.copyTo(frame(cv::Rect(area.tl() + inRegion, label.size())));
-    cv::Mat colour;
-    cv::cvtColor(frame, colour, cv::COLOR_GRAY2BGR);
-
-    auto decoder = scanlet::makeDecoder(scanlet::DecoderKind::ZXingPort);
-    return dynamic_cast<scanlet::RotatingDecoder&>(*decoder)
-        .decodeWith(colour(area), {scanlet::Preparation::plain})
-        .text;
+    return readRegionPlainly(frame);
 }
 
 // The same, the label laid in the middle of the scan region.

@@ -81,11 +81,18 @@ zxing::Ref<zxing::BitMatrix> glareOver(int dimension, const Square& square)
     return glare;
 }
 
+// What the port reads of the modules washed out over the square, told of the
+// glare there.
+std::string readUnderGlare(const cv::Mat& modules, const Square& square)
+{
+    return decoded(washedOut(modules, square), glareOver(modules.cols, square));
+}
+
 // Each square washes out more codewords than the correction of errors alone
 // can take, yet few enough as erasures: the first symbol has one block, which
-// its text fills so that no padding helps, the second four in two sizes, whose codewords the glare must be traced into as
-// they are interleaved. Transposed, the symbol is read as a mirror image, and
-// the glare with it.
+// its text fills so that no padding helps, the second four in two sizes,
+// whose codewords the glare must be traced into as they are interleaved.
+// Transposed, the symbol is read as a mirror image, and the glare with it.
 TEST(GlareErasures, ReadWhereTheCorrectionOfErrorsAloneCannot)
 {
     const std::pair<Symbol, Square> cases[] = {
@@ -101,7 +108,7 @@ TEST(GlareErasures, ReadWhereTheCorrectionOfErrorsAloneCannot)
 
         const cv::Mat mirrored = modules.t();
         const Square across{square.y, square.x, square.side};
-        EXPECT_EQ(decoded(washedOut(mirrored, across), glareOver(mirrored.cols, across)), symbol.text);
+        EXPECT_EQ(readUnderGlare(mirrored, across), symbol.text);
     }
 }
 
@@ -118,8 +125,7 @@ TEST(GlareErasures, ReadWhereTheGlareHidesMostlyPadding)
     };
     for (const auto& [symbol, square] : cases) {
         SCOPED_TRACE("version " + std::to_string(symbol.version));
-        const cv::Mat modules = symbol.modules();
-        EXPECT_EQ(decoded(washedOut(modules, square), glareOver(modules.cols, square)), symbol.text);
+        EXPECT_EQ(readUnderGlare(symbol.modules(), square), symbol.text);
     }
 }
 
